@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "encoding/icon_image.h"
+
+namespace zelmor {
+
+// The ICO container. Every field is written and read one by one, little-endian;
+// no struct is ever copied to or from disk as a whole.
+
+struct ICONDIR {
+  uint16_t idReserved = 0;
+  uint16_t idType = 1;
+  uint16_t idCount = 0;
+};
+inline constexpr uint32_t kIconDirBytes = 6;
+
+struct ICONDIRENTRY {
+  uint8_t bWidth = 0;
+  uint8_t bHeight = 0;
+  uint8_t bColorCount = 0;
+  uint8_t bReserved = 0;
+  uint16_t wPlanes = 1;
+  uint16_t wBitCount = 0;
+  uint32_t dwBytesInRes = 0;
+  uint32_t dwImageOffset = 0;
+};
+inline constexpr uint32_t kIconDirEntryBytes = 16;
+
+struct BITMAPINFOHEADER {
+  uint32_t biSize = 40;
+  int32_t biWidth = 0;
+  int32_t biHeight = 0;
+  uint16_t biPlanes = 1;
+  uint16_t biBitCount = 0;
+  uint32_t biCompression = 0;
+  uint32_t biSizeImage = 0;
+  int32_t biXPelsPerMeter = 0;
+  int32_t biYPelsPerMeter = 0;
+  uint32_t biClrUsed = 0;
+  uint32_t biClrImportant = 0;
+};
+inline constexpr uint32_t kBitmapInfoHeaderBytes = 40;
+
+void AppendIconDir(std::vector<uint8_t>& out, const ICONDIR& dir);
+void AppendIconDirEntry(std::vector<uint8_t>& out, const ICONDIRENTRY& entry);
+void AppendBitmapInfoHeader(std::vector<uint8_t>& out, const BITMAPINFOHEADER& header);
+
+// The directory entry of `image` at depth `bits` whose block starts at `offset`.
+ICONDIRENTRY MakeIconDirEntry(const IconImageData& image, int bits, uint32_t offset);
+
+// 40 + 4 x palette entries + XOR bytes + mask bytes.
+uint32_t IconImageByteCount(const IconImageData& image);
+
+// The image block: header, palette (when any), XOR bitmap, AND mask.
+std::vector<uint8_t> SerializeIconImage(const IconImageData& image, int bits);
+
+// Lays out a whole ICO file from `images`, all at depth `bits`: header,
+// directory with running offsets, then every block, handed to `sink` in file
+// order (header and directory first, as one piece, then one piece per block),
+// so the count, offsets and lengths always agree with the blocks. Throws
+// std::invalid_argument for more than 65535 images or a file past 4 GiB.
+using ByteSink = std::function<void(std::span<const uint8_t>)>;
+void WriteIconFile(std::span<const IconImageData> images, int bits, const ByteSink& sink);
+
+// The same layout collected into one buffer.
+std::vector<uint8_t> BuildIconFile(std::span<const IconImageData> images, int bits);
+
+}  // namespace zelmor

@@ -1,0 +1,30 @@
+#include "platform/bitmap.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace zelmor {
+
+Bitmap::Bitmap(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) {
+    throw std::invalid_argument("Bitmap: width and height must be positive");
+  }
+  const uint64_t stride = uint64_t{4} * static_cast<uint64_t>(width);
+  if (stride > INT32_MAX) {
+    throw std::bad_alloc();
+  }
+  const uint64_t bytes = stride * static_cast<uint64_t>(height);
+  pixels_ = std::shared_ptr<uint8_t>(new uint8_t[bytes](), std::default_delete<uint8_t[]>());
+  width_ = width;
+  height_ = height;
+  stride_ = static_cast<int32_t>(stride);
+}
+
+Bitmap::Bitmap(int32_t width, int32_t height, int32_t stride, std::shared_ptr<uint8_t> pixels)
+    : width_(width), height_(height), stride_(stride), pixels_(std::move(pixels)) {
+  if (width <= 0 || height <= 0 || stride < 4 * static_cast<int64_t>(width) || !pixels_) {
+    throw std::invalid_argument("Bitmap: bad geometry or no pixels");
+  }
+}
+
+}  // namespace zelmor

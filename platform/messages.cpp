@@ -1,0 +1,27 @@
+#include "platform/messages.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace zelmor {
+namespace {
+
+thread_local MessageSink current_sink;
+
+}  // namespace
+
+void ShowMessage(const std::string& text, MessageIcon icon) {
+  if (current_sink) {
+    current_sink(text, icon);
+    return;
+  }
+  std::fprintf(stderr, "%s: %s\n", icon == MessageIcon::kError ? "error" : "warning",
+               text.c_str());
+}
+
+ScopedMessageSink::ScopedMessageSink(MessageSink sink)
+    : previous_(std::exchange(current_sink, std::move(sink))) {}
+
+ScopedMessageSink::~ScopedMessageSink() { current_sink = std::move(previous_); }
+
+}  // namespace zelmor

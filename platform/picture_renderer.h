@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/bitmap.h"
+
+namespace zelmor {
+
+// Renders one picture into square canvases of any edge length with
+// high-quality scaling (separable Catmull-Rom, widened when shrinking, on
+// premultiplied alpha). The work that all sizes share is done once, in the
+// constructor; every size is still computed from the picture, never from
+// another size's result. The output is the same bytes on every machine.
+class PictureRenderer {
+ public:
+  // `largestSize` is the largest edge length that will be asked of Render().
+  PictureRenderer(const Bitmap& picture, int32_t largestSize);
+  ~PictureRenderer();
+  PictureRenderer(const PictureRenderer&) = delete;
+  PictureRenderer& operator=(const PictureRenderer&) = delete;
+
+  // A size x size bitmap holding the whole picture stretched over the square.
+  // Throws std::bad_alloc when memory runs out.
+  Bitmap Render(int32_t size) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zelmor
