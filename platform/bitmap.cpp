@@ -14,6 +14,9 @@ Bitmap::Bitmap(int32_t width, int32_t height) {
     throw std::bad_alloc();
   }
   const uint64_t bytes = stride * static_cast<uint64_t>(height);
+  if (bytes > kMaxBitmapBytes) {
+    throw std::bad_alloc();
+  }
   pixels_ = std::shared_ptr<uint8_t>(new uint8_t[bytes](), std::default_delete<uint8_t[]>());
   width_ = width;
   height_ = height;

@@ -6,6 +6,10 @@
 
 namespace zelmor {
 
+// No bitmap may hold more pixel bytes than this: 16384 x 16384 at 4 bytes a
+// pixel. Untrusted sizes are checked against it before anything is allocated.
+inline constexpr uint64_t kMaxBitmapBytes = uint64_t{1} << 30;
+
 // A 32-bit picture as the engines see it: bytes blue, green, red, alpha per
 // pixel, straight (not premultiplied) alpha, rows top-down `stride` bytes apart.
 // The pixel memory may belong to another object (a decoded image of the
@@ -15,7 +19,7 @@ class Bitmap {
   Bitmap() = default;
   // A width x height bitmap whose every byte is 0 (fully transparent).
   // Throws std::invalid_argument for a non-positive side and std::bad_alloc
-  // when the pixels cannot be had.
+  // when the pixels cannot be had or would pass kMaxBitmapBytes.
   Bitmap(int32_t width, int32_t height);
   // Adopts pixel memory kept alive by `owner`.
   Bitmap(int32_t width, int32_t height, int32_t stride, std::shared_ptr<uint8_t> pixels);

@@ -11,7 +11,7 @@ namespace zelmor {
 
 // No decoded picture may need more than this many bytes of pixels; a picture of
 // 16384 x 16384 at 4 bytes a pixel is exactly this large.
-inline constexpr uint64_t kMaxDecodedImageBytes = uint64_t{1} << 30;
+inline constexpr uint64_t kMaxDecodedImageBytes = kMaxBitmapBytes;
 
 // One use of the imaging layer by an engine run. Creating it prepares the
 // decoders (their allocation limit among them); it cannot fail.
