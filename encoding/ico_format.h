@@ -50,14 +50,26 @@ void AppendIconDir(std::vector<uint8_t>& out, const ICONDIR& dir);
 void AppendIconDirEntry(std::vector<uint8_t>& out, const ICONDIRENTRY& entry);
 void AppendBitmapInfoHeader(std::vector<uint8_t>& out, const BITMAPINFOHEADER& header);
 
+// MakeIconDirEntry, SerializeIconImage and WriteIconFile throw
+// std::invalid_argument for a depth other than 4, 8, 24 or 32, or an image
+// whose size, palette or buffers do not match that depth (as EncodeIconImage
+// makes them), so a written header never contradicts its block.
+
 // The directory entry of `image` at depth `bits` whose block starts at `offset`.
 ICONDIRENTRY MakeIconDirEntry(const IconImageData& image, int bits, uint32_t offset);
 
-// 40 + 4 x palette entries + XOR bytes + mask bytes.
+// 40 + 4 x palette entries + XOR bytes + mask bytes. Throws
+// std::invalid_argument when that exceeds 32 bits.
 uint32_t IconImageByteCount(const IconImageData& image);
 
 // The image block: header, palette (when any), XOR bitmap, AND mask.
 std::vector<uint8_t> SerializeIconImage(const IconImageData& image, int bits);
+
+// File offsets of image blocks of the given lengths, placed back to back after
+// the header and a directory of one entry per block. Throws
+// std::invalid_argument for more than 65535 blocks or a file past 4 GiB (any
+// offset or the file's end beyond 32 bits).
+std::vector<uint32_t> IconBlockOffsets(std::span<const uint32_t> blockBytes);
 
 // Lays out a whole ICO file from `images`, all at depth `bits`: header,
 // directory with running offsets, then every block, handed to `sink` in file

@@ -21,7 +21,8 @@ std::vector<RGBQUAD> MakeFixed16Palette();
 std::vector<RGBQUAD> MakeRgb332Palette();
 
 // The index of the entry nearest to (red, green, blue) by plain squared
-// distance, the lowest index among equals; 0 for an empty palette.
+// distance, the lowest index among equals; 0 for an empty palette. Searches
+// every entry. Throws std::invalid_argument for a component outside 0..255.
 int NearestPaletteIndex(std::span<const RGBQUAD> palette, int red, int green, int blue);
 
 // The same answers as NearestPaletteIndex over the two fixed palettes, without
