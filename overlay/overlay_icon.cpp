@@ -1,1 +1,145 @@
-// placeholder until the implementation lands
+#include "overlay/overlay_icon.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "encoding/ico_format.h"
+#include "encoding/icon_image.h"
+#include "overlay/decode_icon_entry.h"
+#include "overlay/ico_reader.h"
+#include "platform/bitmap.h"
+#include "platform/files.h"
+#include "platform/imaging.h"
+#include "platform/line_surface.h"
+#include "platform/messages.h"
+
+namespace zelmor {
+namespace {
+
+constexpr int kOutputBits = 32;
+
+// Length of the 32-bit block of an S x S image, computed before encoding it.
+uint64_t OutputBlockBytes(int32_t side) {
+  const uint64_t s = static_cast<uint64_t>(side);
+  return kBitmapInfoHeaderBytes + 4 * s * s + (s + 31) / 32 * 4 * s;
+}
+
+// The images that will be written, with the length of the file they make, so
+// that no entry is taken that would carry the file past 32-bit offsets.
+class EncodedImages {
+ public:
+  bool Fits(int32_t side) const {
+    return file_bytes_ + kIconDirEntryBytes + OutputBlockBytes(side) <=
+           std::numeric_limits<uint32_t>::max();
+  }
+  void Add(IconImageData image) {
+    file_bytes_ += kIconDirEntryBytes + OutputBlockBytes(image.size);
+    images_.push_back(std::move(image));
+  }
+  const std::vector<IconImageData>& images() const { return images_; }
+
+ private:
+  uint64_t file_bytes_ = kIconDirBytes;
+  std::vector<IconImageData> images_;
+};
+
+// Lines, then the 32-bit encoding of the W x W square at the picture's top
+// left. A picture wider than tall is set on a transparent W x W canvas, so
+// none of it is cut and the block still describes a W x W square. Nothing when
+// that square cannot be had; no random number is drawn for such an entry.
+std::optional<IconImageData> DrawAndEncode(Bitmap& picture, int32_t minLines, int32_t maxLines,
+                                           COLORREF color) {
+  const int32_t side = picture.width();
+  const int32_t height = picture.height();
+  const uint64_t squareBytes = uint64_t{4} * static_cast<uint64_t>(side) * side;
+  if (squareBytes > kMaxDecodedImageBytes) {
+    return std::nullopt;
+  }
+  std::optional<Bitmap> canvas;
+  if (side > height) {
+    try {
+      canvas.emplace(side, side);
+    } catch (const std::bad_alloc&) {
+      return std::nullopt;
+    }
+  }
+
+  if (maxLines > 0) {
+    if (std::unique_ptr<LineSurface> surface = OpenLineSurface(picture, PixelOffset::kDefault)) {
+      DrawRandomLines(*surface, side, height, minLines, maxLines, color);
+    }
+  }
+
+  if (!canvas) {
+    return EncodeIconImage(picture.data(), side, picture.stride(), kOutputBits);
+  }
+  const std::size_t rowBytes = 4 * static_cast<std::size_t>(side);
+  for (int32_t y = 0; y < height; ++y) {
+    std::copy_n(picture.row(y), rowBytes, canvas->row(y));
+  }
+  return EncodeIconImage(canvas->data(), side, canvas->stride(), kOutputBits);
+}
+
+}  // namespace
+
+bool OverlayLinesOnIconFile(std::string inputPath, std::string outputPath, COLORREF color,
+                            int32_t minCount, int32_t maxCount) {
+  const auto [minLines, maxLines] = NormalizeLineRange(minCount, maxCount);
+
+  std::optional<IcoFileImage> file = ReadIcoFile(inputPath);
+  if (!file) {
+    return false;
+  }
+
+  EncodedImages encoded;
+  {
+    ImagingSession imaging;
+    for (uint32_t i = 0; i < file->entryCount; ++i) {
+      const std::optional<std::span<const uint8_t>> block = IconEntryBytes(*file, i);
+      if (!block) {
+        continue;
+      }
+      int32_t width = 0;
+      int32_t height = 0;
+      std::optional<Bitmap> picture =
+          DecodeIconEntry(block->data(), static_cast<uint32_t>(block->size()), width, height);
+      if (!picture || !encoded.Fits(width)) {
+        continue;
+      }
+      // At most one decoded picture lives at a time: this one dies with the
+      // iteration.
+      if (std::optional<IconImageData> image = DrawAndEncode(*picture, minLines, maxLines, color)) {
+        encoded.Add(std::move(*image));
+      }
+    }
+  }
+  // Every entry is encoded; the input's bytes are no longer needed.
+  file.reset();
+
+  if (encoded.images().empty()) {
+    ShowMessage("No valid icon entries found in ICO file.", MessageIcon::kWarning);
+    return false;
+  }
+
+  // Written beside the target and moved over it only when complete, so an
+  // output that names the input replaces it whole or not at all.
+  std::unique_ptr<OutputFile> output = OutputFile::Create(outputPath);
+  if (!output) {
+    ShowMessage("Failed to create output file.", MessageIcon::kError);
+    return false;
+  }
+  WriteIconFile(encoded.images(), kOutputBits, [&output](std::span<const uint8_t> bytes) {
+    output->Write(bytes.data(), bytes.size());
+  });
+  output->Commit();
+  return true;
+}
+
+}  // namespace zelmor

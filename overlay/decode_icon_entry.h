@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/bitmap.h"
+
+namespace zelmor {
+
+// Decodes one ICO image block of `size` bytes at `entry`: a PNG stream when
+// it is at least 8 bytes long and starts with 0x89 'P' 'N' 'G', otherwise a
+// device-independent bitmap. On success sets `width` and `height` to the
+// picture's own size (never the directory's); on failure returns nothing and
+// leaves them meaningless. A PNG block that does not decode fails; it is never
+// tried as a bitmap. Needs a live ImagingSession.
+std::optional<Bitmap> DecodeIconEntry(const uint8_t* entry, uint32_t size, int32_t& width,
+                                      int32_t& height);
+
+}  // namespace zelmor
