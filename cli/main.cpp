@@ -1,1 +1,93 @@
-int main() { return 0; }
+// zelmor-cli: the engines without the dialog, for scripts and batch work.
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "generate/generate_icon.h"
+#include "overlay/overlay_icon.h"
+#include "platform/files.h"
+#include "platform/line_random.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+
+namespace {
+
+using zelmor::cli::CliOptions;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+void PrintError(const std::string& input, const std::string& text) {
+  std::fprintf(stderr, "zelmor-cli: %s: %s\n", input.c_str(), text.c_str());
+}
+
+// One conversion, as a drop of one file runs it in the dialog.
+bool Convert(const CliOptions& options, const std::string& input) {
+  const std::string output =
+      options.output.empty() ? zelmor::DefaultOutputPath(input) : options.output;
+  const zelmor::ScopedMessageSink sink(
+      [&input](const std::string& text, zelmor::MessageIcon) { PrintError(input, text); });
+  bool converted = false;
+  try {
+    if (zelmor::HasIcoExtension(input)) {
+      converted = zelmor::OverlayLinesOnIconFile(input, output, options.color, options.minCount,
+                                                 options.maxCount);
+    } else {
+      const zelmor::LineOverlaySettings lines{options.lines, options.minCount, options.maxCount,
+                                              options.color};
+      converted = zelmor::GenerateIconFile(input, output, lines, options.sizes, options.depth);
+    }
+  } catch (const zelmor::FileError& error) {
+    PrintError(input, error.UserText());
+    return false;
+  } catch (const std::bad_alloc&) {
+    PrintError(input, "Not enough memory to create the icon.");
+    return false;
+  } catch (const std::exception& error) {
+    PrintError(input, error.what());
+    return false;
+  }
+  if (converted) {
+    std::printf("%s\n", output.c_str());
+    std::fflush(stdout);
+  }
+  return converted;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const QCoreApplication app(argc, argv);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+
+  std::string error;
+  const std::optional<CliOptions> options = zelmor::cli::ParseCliOptions(args, error);
+  if (!options) {
+    std::fprintf(stderr, "zelmor-cli: %s\nTry 'zelmor-cli --help' for more information.\n",
+                 error.c_str());
+    return kExitUsage;
+  }
+  if (options->help) {
+    std::fputs(zelmor::cli::kUsage, stdout);
+    return kExitOk;
+  }
+  if (options->version) {
+    std::printf("zelmor-cli %s\n", ZELMOR_VERSION);
+    return kExitOk;
+  }
+
+  zelmor::LineRandom::Seed(options->seed ? *options->seed
+                                         : static_cast<uint32_t>(std::time(nullptr)));
+  bool all_converted = true;
+  for (const std::string& input : options->inputs) {
+    all_converted = Convert(*options, input) && all_converted;
+  }
+  return all_converted ? kExitOk : kExitFailed;
+}

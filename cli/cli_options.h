@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "generate/line_overlay.h"
+
+namespace zelmor::cli {
+
+struct CliOptions {
+  std::vector<std::string> inputs;
+  std::string output;                   // empty: derived from each input
+  std::vector<int32_t> sizes{48};       // largest first, no duplicates
+  int32_t depth = 32;
+  bool lines = false;
+  int32_t minCount = 0;                 // in order, maximum capped at 1000
+  int32_t maxCount = 0;
+  COLORREF color = 0x0000FF;            // red
+  std::optional<uint32_t> seed;         // none: the clock
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the arguments after the program name. On a usage error returns
+// nothing and sets `error` to a one-line reason.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
+                                          std::string& error);
+
+extern const char kUsage[];
+
+}  // namespace zelmor::cli
