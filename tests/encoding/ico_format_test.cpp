@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -100,6 +101,10 @@ struct BlockCase {
   uint32_t sizeImage;
   uint32_t clrUsed;
 };
+
+void PrintTo(const BlockCase& c, std::ostream* os) {
+  *os << "size " << c.size << ", " << c.bits << " bits";
+}
 
 class IconBlockTest : public ::testing::TestWithParam<BlockCase> {};
 
@@ -246,6 +251,10 @@ struct BrokenRecord {
   int bits;
   std::function<void(IconImageData&)> damage;
 };
+
+void PrintTo(const BrokenRecord& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class InconsistentRecordTest : public ::testing::TestWithParam<BrokenRecord> {};
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -42,6 +43,10 @@ struct StrideCase {
   uint32_t xor4, xor8, xor24, xor32, mask;
 };
 
+void PrintTo(const StrideCase& c, std::ostream* os) {
+  *os << "size " << c.size;
+}
+
 class StrideTest : public ::testing::TestWithParam<StrideCase> {};
 
 TEST_P(StrideTest, RowsArePaddedToWholeWordsAndBuffersHoldEveryRow) {
@@ -75,6 +80,10 @@ struct DepthBytes {
   std::vector<uint8_t> topLeftRed;      // how opaque red starts the last stored row
   std::vector<uint8_t> bottomLeftBlue;  // how transparent blue starts the first
 };
+
+void PrintTo(const DepthBytes& c, std::ostream* os) {
+  *os << c.bits << " bits";
+}
 
 class RowOrderTest : public ::testing::TestWithParam<DepthBytes> {};
 
@@ -131,6 +140,10 @@ struct MaskRowCase {
   std::vector<uint8_t> row;
 };
 
+void PrintTo(const MaskRowCase& c, std::ostream* os) {
+  *os << "size " << c.size;
+}
+
 class MaskPaddingTest : public ::testing::TestWithParam<MaskRowCase> {};
 
 TEST_P(MaskPaddingTest, SpareBitsStayClearWhenEveryPixelIsTransparent) {
@@ -155,6 +168,10 @@ struct PaddedRowCase {
   int bits;
   std::vector<uint8_t> row;
 };
+
+void PrintTo(const PaddedRowCase& c, std::ostream* os) {
+  *os << c.bits << " bits";
+}
 
 class XorPaddingTest : public ::testing::TestWithParam<PaddedRowCase> {};
 
@@ -262,6 +279,10 @@ struct BadArguments {
   int32_t stride;
   int bits;
 };
+
+void PrintTo(const BadArguments& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class EncodeIconImageRejectsTest : public ::testing::TestWithParam<BadArguments> {};
 

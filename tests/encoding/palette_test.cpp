@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -70,6 +71,10 @@ struct NearestCase {
   Rgb colour;
   int expected;
 };
+
+void PrintTo(const NearestCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NearestIndexTest : public ::testing::TestWithParam<NearestCase> {};
 
