@@ -41,6 +41,16 @@ std::optional<Bitmap> Decode(QImageReader& reader) {
     return std::nullopt;
   }
   QImage image;
+  // Qt's BMP reader writes only the pixels a run-length picture codes and
+  // leaves the rest as the heap had them. Handed a picture of the size and
+  // format it will produce, it writes into that one instead, so clear one
+  // first: uncoded pixels become palette entry 0 on every run.
+  if (reader.format() == "bmp" && announced.isValid()) {
+    image = QImage(announced, reader.imageFormat());
+    if (!image.isNull()) {
+      image.fill(0);
+    }
+  }
   if (!reader.read(&image) || image.isNull()) {
     return std::nullopt;
   }
