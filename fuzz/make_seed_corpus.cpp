@@ -1,0 +1,219 @@
+// Writes the seed corpora of the fuzz targets: valid inputs of every form the
+// targets take, so that fuzzing starts deep inside the decoders instead of at
+// their first check. Usage: make_seed_corpus <folder>; one subfolder per target.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "encoding/ico_format.h"
+#include "encoding/icon_image.h"
+#include "encoding/palette.h"
+#include "tests/support/ico_builder.h"
+#include "tests/support/picture_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using zelmor::Bitmap;
+using zelmor::testing::BitmapEntryBuilder;
+using zelmor::testing::IcoBuilder;
+using zelmor::testing::MakeBitmap;
+namespace fs = std::filesystem;
+
+// Colours that change along both axes, with every kind of alpha: opaque,
+// clear, and both sides of the mask's threshold.
+Bitmap Gradient(int32_t width, int32_t height) {
+  return MakeBitmap(width, height, [width, height](int32_t x, int32_t y) {
+    const uint32_t alphas[] = {255, 0, 127, 128, 200};
+    const uint32_t red = static_cast<uint32_t>(255 * x / std::max(1, width - 1));
+    const uint32_t green = static_cast<uint32_t>(255 * y / std::max(1, height - 1));
+    const uint32_t blue = static_cast<uint32_t>((x * 37 + y * 91) & 0xFF);
+    return alphas[(x + 2 * y) % 5] << 24 | red << 16 | green << 8 | blue;
+  });
+}
+
+// Opaque or clear only, in few colours: what GIF can hold.
+Bitmap TwoTone(int32_t width, int32_t height) {
+  return MakeBitmap(width, height, [](int32_t x, int32_t y) -> uint32_t {
+    return (x + y) % 3 == 0 ? 0 : (x % 2 ? 0xFF2060C0 : 0xFFF0E010);
+  });
+}
+
+std::vector<uint8_t> EncodeAt(const Bitmap& picture, int bits) {
+  const zelmor::IconImageData image =
+      zelmor::EncodeIconImage(picture.data(), picture.width(), picture.stride(), bits);
+  return zelmor::SerializeIconImage(image, bits);
+}
+
+// A bitmap block at a depth the encoder does not write, with a palette when
+// there is one and a few transparent pixels.
+std::vector<uint8_t> HandBuiltBlock(int32_t side, uint16_t bits) {
+  BitmapEntryBuilder block(side, side, bits);
+  if (bits <= 8) {
+    std::vector<zelmor::RGBQUAD> palette;
+    for (uint32_t i = 0; i < (1u << bits); ++i) {
+      palette.push_back({static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i),
+                         static_cast<uint8_t>(i * 3), 0});
+    }
+    block.Palette(palette);
+  }
+  for (int32_t y = 0; y < side; ++y) {
+    for (int32_t x = 0; x < side; ++x) {
+      block.Pixel(x, y, static_cast<uint32_t>(x * 131 + y * 17) & ((1u << bits) - 1));
+      block.Transparent(x, y, (x * y) % 5 == 1);
+    }
+  }
+  return block.Build();
+}
+
+class CorpusWriter {
+ public:
+  explicit CorpusWriter(fs::path folder) : folder_(std::move(folder)) {
+    fs::create_directories(folder_);
+  }
+  void Add(const std::string& name, const std::vector<uint8_t>& bytes) {
+    zelmor::testing::WriteBytes((folder_ / name).string(), bytes);
+    ++count_;
+  }
+  int count() const { return count_; }
+
+ private:
+  fs::path folder_;
+  int count_ = 0;
+};
+
+// Image blocks of every form: the encoder's four depths, hand-built blocks at
+// the depths only other programs write, odd layouts and PNG streams.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> Blocks() {
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> blocks;
+  for (const int32_t side : {1, 5, 16, 33}) {
+    for (const int bits : {4, 8, 24, 32}) {
+      blocks.emplace_back("enc" + std::to_string(bits) + "-" + std::to_string(side),
+                          EncodeAt(Gradient(side, side), bits));
+    }
+  }
+  for (const uint16_t bits : {1, 2, 4, 8, 16}) {
+    blocks.emplace_back("dib" + std::to_string(bits), HandBuiltBlock(9, bits));
+  }
+  blocks.emplace_back("dib8-short-palette",
+                      BitmapEntryBuilder(6, 6, 8).ClrUsed(16).Pixel(1, 1, 200).Build());
+  blocks.emplace_back("dib32-tall", BitmapEntryBuilder(8, 12, 32).Build());
+  blocks.emplace_back("dib32-wide", BitmapEntryBuilder(12, 4, 32).Build());
+  blocks.emplace_back("dib24-header124", BitmapEntryBuilder(4, 4, 24).HeaderSize(124).Build());
+  std::vector<uint8_t> cut = EncodeAt(Gradient(16, 16), 24);
+  cut.resize(cut.size() - 40);
+  blocks.emplace_back("dib24-cut-mask", cut);
+  blocks.emplace_back("png-gradient", zelmor::testing::EncodePng(Gradient(12, 7)));
+  blocks.emplace_back("png-1x1", zelmor::testing::EncodePng(Gradient(1, 1)));
+  blocks.emplace_back("png-two-tone", zelmor::testing::EncodePng(TwoTone(20, 20)));
+  return blocks;
+}
+
+int WriteDecodeEntrySeeds(const fs::path& folder) {
+  CorpusWriter out(folder);
+  for (const auto& [name, block] : Blocks()) {
+    out.Add(name, block);
+  }
+  return out.count();
+}
+
+int WriteIcoSeeds(const fs::path& folder) {
+  CorpusWriter out(folder);
+  for (const auto& [name, block] : Blocks()) {
+    out.Add("one-" + name, IcoBuilder().Add(block).Build());
+  }
+  for (const int bits : {4, 8, 24, 32}) {
+    std::vector<zelmor::IconImageData> images;
+    for (const int32_t side : {48, 16, 3}) {
+      const Bitmap picture = Gradient(side, side);
+      images.push_back(zelmor::EncodeIconImage(picture.data(), side, picture.stride(), bits));
+    }
+    out.Add("encoder-" + std::to_string(bits), zelmor::BuildIconFile(images, bits));
+  }
+  // Mixed forms, a damaged middle entry and entries that share their bytes.
+  const std::vector<uint8_t> png = zelmor::testing::EncodePng(Gradient(10, 10));
+  const std::vector<uint8_t> dib = HandBuiltBlock(7, 4);
+  out.Add("mixed", IcoBuilder().Add(png).Add(dib).Add(EncodeAt(TwoTone(17, 17), 32)).Build());
+  out.Add("damaged-middle",
+          IcoBuilder().Add(dib).Add({.data = dib, .bytesInRes = 0xFFFFFFF0u}).Add(png).Build());
+  out.Add("shared", IcoBuilder()
+                        .Add(dib)
+                        .Add({.data = {},
+                              .bytesInRes = static_cast<uint32_t>(dib.size()),
+                              .imageOffset = 6 + 2 * 16})
+                        .Build());
+  out.Add("cursor-type", IcoBuilder().Type(2).Add(dib).Build());
+  return out.count();
+}
+
+int WritePictureSeeds(const fs::path& folder, const fs::path& scratch) {
+  CorpusWriter out(folder);
+  const std::vector<std::pair<std::string, Bitmap>> pictures = [] {
+    std::vector<std::pair<std::string, Bitmap>> list;
+    list.emplace_back("gradient", Gradient(13, 7));
+    list.emplace_back("two-tone", TwoTone(6, 21));
+    list.emplace_back("dot", TwoTone(1, 1));
+    return list;
+  }();
+  // The first two bytes choose depth, lines and sizes; vary them across seeds.
+  uint8_t run = 0;
+  for (const std::string format : {"png", "jpg", "bmp", "gif", "webp", "tiff", "tga", "ico", "ppm",
+                                   "pgm", "pbm", "xpm", "xbm", "wbmp", "cur", "icns"}) {
+    for (const auto& [name, picture] : pictures) {
+      const std::string path = (scratch / ("picture." + format)).string();
+      if (!zelmor::testing::WritePicture(picture, path, format)) {
+        continue;
+      }
+      std::vector<uint8_t> bytes = {run, static_cast<uint8_t>(0x11u << (run % 4))};
+      const std::vector<uint8_t> file = zelmor::testing::ReadBytes(path);
+      bytes.insert(bytes.end(), file.begin(), file.end());
+      out.Add(format + "-" + name, bytes);
+      run = static_cast<uint8_t>((run + 1) % 8);
+    }
+  }
+  const std::string svg =
+      "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10'>"
+      "<rect x='2' y='1' width='12' height='7' fill='#3080c0' fill-opacity='0.6'/></svg>";
+  std::vector<uint8_t> bytes = {3, 0x30};
+  bytes.insert(bytes.end(), svg.begin(), svg.end());
+  out.Add("svg", bytes);
+  return out.count();
+}
+
+int WriteRoundTripSeeds(const fs::path& folder) {
+  CorpusWriter out(folder);
+  for (const uint8_t side : {0, 15, 32, 47, 71}) {
+    for (uint8_t shape = 0; shape < 8; ++shape) {
+      std::vector<uint8_t> bytes = {side, static_cast<uint8_t>(shape * 5)};
+      const Bitmap picture = Gradient(side + 1, 1 + side % 5);
+      bytes.insert(
+          bytes.end(), picture.data(),
+          picture.data() + static_cast<std::ptrdiff_t>(picture.stride()) * picture.height());
+      out.Add("side" + std::to_string(side + 1) + "-shape" + std::to_string(shape), bytes);
+    }
+  }
+  return out.count();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    return 2;
+  }
+  const fs::path root = argv[1];
+  const zelmor::testing::TempDir scratch;
+  const int counts[] = {
+      WriteDecodeEntrySeeds(root / "fuzz_decode_entry"),
+      WriteIcoSeeds(root / "fuzz_ico_overlay"),
+      WritePictureSeeds(root / "fuzz_generate_icon", scratch.path()),
+      WriteRoundTripSeeds(root / "fuzz_encode_roundtrip"),
+  };
+  std::printf("seeds: %d entry blocks, %d icons, %d pictures, %d round trips\n", counts[0],
+              counts[1], counts[2], counts[3]);
+  return 0;
+}
