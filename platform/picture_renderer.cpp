@@ -4,11 +4,12 @@
 // every sum is an integer, so the output depends on nothing but the input.
 //
 // The picture is held premultiplied in 16 bits a channel: colour × alpha and
-// alpha × 255, both 0 to 65025. Large pictures are first reduced by an exact
-// box average, once, to between two and four times the largest size; each
-// size is then resampled from that reduction with a separable Catmull-Rom
-// kernel, widened by the shrink factor when shrinking so that detail finer
-// than the output averages out instead of aliasing.
+// alpha × 255, both 0 to 65025. An axis four or more times the largest size
+// is first reduced by an exact box average over a whole number of pixels, once,
+// to between two and four times that size; each size is then resampled from
+// this with a separable Catmull-Rom kernel, widened by the shrink factor when
+// shrinking, so that detail finer than the output averages out instead of
+// aliasing. Samples sit at pixel centres and the edges are extended.
 #include "platform/picture_renderer.h"
 
 #include <algorithm>
