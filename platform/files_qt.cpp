@@ -79,7 +79,10 @@ class QtOutputFile final : public OutputFile {
   }
 
   void Commit() override {
-    if (!file_.commit()) {
+    // QSaveFile::commit() does not notice a failure while it flushes its
+    // buffer and would move a cut-off file over the target; flushing here
+    // first turns that failure into an error and leaves the target alone.
+    if (!file_.flush() || !file_.commit()) {
       throw FileError(CauseOf(file_.error()), user_path_);
     }
   }
