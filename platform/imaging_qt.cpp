@@ -31,6 +31,22 @@ bool FitsLimit(int64_t width, int64_t height) {
          static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 <= kMaxDecodedImageBytes;
 }
 
+// Qt's BMP reader writes only the pixels a run-length picture codes and
+// leaves the rest as the heap had them. Handed a picture of the size and
+// format it will produce, it writes into that one instead; this one is all
+// palette index 0, and calloc gives it without touching the pages of a
+// picture that codes little. Nothing when the memory cannot be had.
+QImage ClearedIndexedPicture(QSize size) {
+  const qsizetype rowBytes = (static_cast<qsizetype>(size.width()) + 3) / 4 * 4;
+  void* pixels = std::calloc(static_cast<std::size_t>(rowBytes) * size.height(), 1);
+  if (pixels == nullptr) {
+    return QImage();
+  }
+  return QImage(
+      static_cast<uchar*>(pixels), size.width(), size.height(), rowBytes, QImage::Format_Indexed8,
+      [](void* memory) { std::free(memory); }, pixels);
+}
+
 std::optional<Bitmap> Decode(QImageReader& reader) {
   // Pictures are taken as stored: no rotation by an orientation tag.
   reader.setAutoTransform(false);
@@ -41,15 +57,9 @@ std::optional<Bitmap> Decode(QImageReader& reader) {
     return std::nullopt;
   }
   QImage image;
-  // Qt's BMP reader writes only the pixels a run-length picture codes and
-  // leaves the rest as the heap had them. Handed a picture of the size and
-  // format it will produce, it writes into that one instead, so clear one
-  // first: uncoded pixels become palette entry 0 on every run.
-  if (reader.format() == "bmp" && announced.isValid()) {
-    image = QImage(announced, reader.imageFormat());
-    if (!image.isNull()) {
-      image.fill(0);
-    }
+  if (reader.format() == "bmp" && reader.imageFormat() == QImage::Format_Indexed8 &&
+      announced.isValid()) {
+    image = ClearedIndexedPicture(announced);
   }
   if (!reader.read(&image) || image.isNull()) {
     return std::nullopt;
