@@ -65,7 +65,8 @@ void CZelmorDlg::contextMenuEvent(QContextMenuEvent* event) {
   // The window menu cannot take entries here, so the About entry lives in the
   // dialog's own menu.
   if (m_systemMenu != nullptr) {
-    m_systemMenu->exec(event->globalPos());
+    const QPoint where = event->globalPos();
+    RunHandler([this, where] { m_systemMenu->exec(where); });
   }
 }
 

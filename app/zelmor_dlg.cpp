@@ -122,7 +122,7 @@ bool CZelmorDlg::OnInitDialog() {
 void CZelmorDlg::showEvent(QShowEvent* event) {
   if (!initialized_) {
     initialized_ = true;
-    OnInitDialog();
+    RunHandler([this] { OnInitDialog(); });
   }
   QDialog::showEvent(event);
 }

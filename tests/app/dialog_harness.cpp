@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
@@ -215,8 +216,11 @@ void Await(std::function<bool()> step) {
       if (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
       }
-      if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->close();
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(window);
+            dialog != nullptr && dialog->isVisible()) {
+          dialog->reject();  // ends its exec() even when it runs without modality
+        }
       }
     }
   });

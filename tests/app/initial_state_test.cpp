@@ -1,4 +1,5 @@
 // The dialog right after start: defaults, title, focus, window and seed.
+#include <QApplication>
 #include <QLabel>
 #include <QPalette>
 #include <ctime>
@@ -53,6 +54,19 @@ TEST_F(InitialStateTest, WindowHasCloseBoxIconAndNoMinimiseOrMaximise) {
   for (const int size : {16, 32, 48, 256}) {
     EXPECT_EQ(icon.pixmap(size, size).width(), size) << "no " << size << " px window icon";
   }
+}
+
+TEST_F(InitialStateTest, CloseBoxEndsTheModalRun) {
+  dialog_->hide();  // exec() makes a hidden dialog modal as it shows it
+  Await([this] {
+    if (QApplication::activeModalWidget() != dialog_.get()) {
+      return false;
+    }
+    dialog_->close();
+    return true;
+  });
+  EXPECT_EQ(dialog_->DoModal(), QDialog::Rejected);
+  EXPECT_FALSE(dialog_->isVisible());
 }
 
 TEST(LineRandomSeed, IsTheClockInSecondsWhenTheDialogOpens) {
