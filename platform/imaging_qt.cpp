@@ -162,7 +162,11 @@ std::optional<Bitmap> DecodePngBytes(const uint8_t* data, std::size_t size) {
   if (!buffer.open(QIODevice::ReadOnly)) {
     return std::nullopt;
   }
+  // Named and not guessed: with detection on, Qt would load every image
+  // plugin to ask whether it reads these bytes, which costs more than
+  // decoding a small icon entry.
   QImageReader reader(&buffer, "png");
+  reader.setAutoDetectImageFormat(false);
   return Decode(reader);
 }
 
