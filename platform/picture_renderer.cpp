@@ -6,16 +6,27 @@
 // The picture is held premultiplied in 16 bits a channel: colour × alpha and
 // alpha × 255, both 0 to 65025. An axis four or more times the largest size
 // is first reduced by an exact box average over a whole number of pixels, once,
-// to between two and four times that size; each size is then resampled from
-// this with a separable Catmull-Rom kernel, widened by the shrink factor when
+// to between two and four times that size. Each size then takes its own exact
+// box average of that shared picture, over boxes of equal length, down to no
+// less than twice its own size, so that small sizes do not pay for the kernel
+// over the whole shared picture; axes under twice the largest size skip both.
+// Last comes a separable Catmull-Rom kernel, widened by the shrink factor when
 // shrinking, so that detail finer than the output averages out instead of
-// aliasing. Samples sit at pixel centres and the edges are extended.
+// aliasing. Samples sit at pixel centres and the edges are extended. No size is
+// made from another size's result.
 #include "platform/picture_renderer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 #include <vector>
+
+// Pixels are read four bytes at a time and premultiplied values written two at
+// a time; the byte order of the words is the Bitmap's only on these machines.
+static_assert(std::endian::native == std::endian::little,
+              "the renderer reads blue, green, red, alpha as one little-endian word");
 
 namespace zelmor {
 namespace {
@@ -35,6 +46,9 @@ constexpr std::size_t kBlock = 16;
 // weights add up to exactly kWeightOne, so the offset comes back as
 // kOffset × kWeightOne.
 constexpr int32_t kOffset = 32768;
+// Box reductions gather rows in 32-bit column sums; this many rows of values
+// up to kFull still fit.
+constexpr int32_t kRowsPerPass = 65536;
 
 // Keys' cubic with a = -0.5 at |t| = distance / 2^16, times 2^49.
 int64_t CatmullRom(int64_t distance) {
@@ -67,10 +81,11 @@ struct AxisWeights {
 
 // Weights for resampling `source` samples into `target` samples. Sample
 // centres are aligned (source i at i + 0.5, output j at (j + 0.5) × source /
-// target); positions beyond the edge take the edge sample. Each output
-// sample's weights add up to exactly kWeightOne, so a flat area stays exactly
-// the same value.
-AxisWeights BuildAxis(int32_t source, int32_t target) {
+// target); positions beyond the edge take the edge sample, or, with
+// `edgeLines`, the edge lines stored before and after the samples (which then
+// sit at 1 to `source`). Each output sample's weights add up to exactly
+// kWeightOne, so a flat area stays exactly the same value.
+AxisWeights BuildAxis(int32_t source, int32_t target, bool edgeLines) {
   // The distance between source i and output j, in kernel units, is
   // ((2i + 1) × target − (2j + 1) × source) / den: the kernel is stretched by
   // source / target when shrinking.
@@ -80,13 +95,16 @@ AxisWeights BuildAxis(int32_t source, int32_t target) {
   axis.first.resize(target);
   axis.count.resize(target);
   axis.offset.resize(target);
+  // Where positions beyond either edge land.
+  const int64_t lowest = edgeLines ? -1 : 0;
+  const int64_t highest = edgeLines ? source : source - 1;
   std::vector<int64_t> raw;
   for (int32_t j = 0; j < target; ++j) {
     const int64_t centre = (2 * int64_t{j} + 1) * source;
     const int64_t lo = FloorDiv(centre - 2 * den - target, step);
     const int64_t hi = FloorDiv(centre + 2 * den - target, step) + 1;
-    const int64_t first = std::clamp<int64_t>(lo, 0, source - 1);
-    const int64_t last = std::clamp<int64_t>(hi, 0, source - 1);
+    const int64_t first = std::clamp<int64_t>(lo, lowest, highest);
+    const int64_t last = std::clamp<int64_t>(hi, lowest, highest);
     raw.assign(static_cast<std::size_t>(last - first + 1), 0);
     int64_t total = 0;
     for (int64_t i = lo; i <= hi; ++i) {
@@ -117,7 +135,7 @@ AxisWeights BuildAxis(int32_t source, int32_t target) {
     while (weights[end - 1] == 0) {
       --end;
     }
-    axis.first[j] = static_cast<int32_t>(first + static_cast<int64_t>(begin));
+    axis.first[j] = static_cast<int32_t>(first - lowest + static_cast<int64_t>(begin));
     axis.count[j] = static_cast<int32_t>(end - begin);
     axis.offset[j] = static_cast<int32_t>(axis.weights.size());
     axis.weights.insert(axis.weights.end(), weights.begin() + static_cast<std::ptrdiff_t>(begin),
@@ -126,39 +144,433 @@ AxisWeights BuildAxis(int32_t source, int32_t target) {
   return axis;
 }
 
-// Bounds of the boxes an axis of `size` samples is cut into for `reduced`
-// samples: box i covers [bounds[i], bounds[i + 1]), all within one sample of
-// the same length, so box centres lie evenly spaced.
-std::vector<int32_t> BoxBounds(int32_t size, int32_t reduced) {
-  std::vector<int32_t> bounds(static_cast<std::size_t>(reduced) + 1);
-  for (int32_t i = 0; i <= reduced; ++i) {
-    bounds[i] = static_cast<int32_t>(int64_t{i} * size / reduced);
+// The samples [begin, end) of an axis that one box averages.
+struct Span {
+  int32_t begin;
+  int32_t end;
+};
+
+// The boxes an axis of `size` samples is cut into for `reduced` samples: all
+// within one sample of the same length, so box centres lie evenly spaced.
+std::vector<Span> EvenBoxes(int32_t size, int32_t reduced) {
+  std::vector<Span> boxes(static_cast<std::size_t>(reduced));
+  for (int32_t i = 0; i < reduced; ++i) {
+    boxes[i] = {static_cast<int32_t>(int64_t{i} * size / reduced),
+                static_cast<int32_t>((int64_t{i} + 1) * size / reduced)};
   }
-  return bounds;
+  return boxes;
 }
 
-// The per-axis reduced length: the source length divided by the largest
-// integer factor that keeps it at least twice `largest`; unchanged when the
-// source is shorter than that.
-int32_t ReducedLength(int32_t size, int32_t largest) {
-  const int64_t factor = std::max<int64_t>(1, size / (2 * int64_t{largest}));
+// The length of an axis of `size` samples after the largest whole-number box
+// reduction that keeps at least twice `target` samples; unchanged when it is
+// shorter than that.
+int32_t ReducedLength(int32_t size, int32_t target) {
+  const int64_t factor = std::max<int64_t>(1, size / (2 * int64_t{target}));
   return static_cast<int32_t>(size / factor);
 }
 
+// How one size reduces one axis of the shared picture before the kernel.
+struct SizeAxis {
+  int32_t factor = 1;      // samples a box; 1 for none
+  int32_t samples = 0;     // what the kernel sees, edge lines not counted
+  bool edgeLines = false;  // whether the edge lines stand beside the boxes
+};
+
+// Boxes of a size's own reduction are all equally long, so their centres lie
+// exactly on the even grid the kernel assumes: the factor is the largest
+// divisor of the axis that keeps at least twice the size. An axis the picture
+// had under twice the largest size was not reduced for any size and is not
+// here either: it is cheap to resample as it is, and the kernel alone is the
+// more faithful filter.
+SizeAxis PlanSizeAxis(int32_t shared, int32_t size, int32_t largest) {
+  SizeAxis axis;
+  if (shared >= 2 * int64_t{largest}) {
+    axis.factor = static_cast<int32_t>(std::max<int64_t>(1, shared / (2 * int64_t{size})));
+    while (shared % axis.factor != 0) {
+      --axis.factor;
+    }
+  }
+  axis.samples = shared / axis.factor;
+  // Past the edge the kernel sees the edge sample repeated. A box mean in its
+  // place would carry on the slope of the last box from the box's middle
+  // rather than from the edge, so the edge line itself stands beside the boxes.
+  axis.edgeLines = axis.factor > 1;
+  return axis;
+}
+
+// The boxes of a size's own reduction, edge lines first and last.
+std::vector<Span> SizeBoxes(const SizeAxis& axis) {
+  std::vector<Span> boxes;
+  const int32_t length = axis.samples * axis.factor;
+  if (axis.edgeLines) {
+    boxes.push_back({0, 1});
+  }
+  for (int32_t i = 0; i < axis.samples; ++i) {
+    boxes.push_back({i * axis.factor, (i + 1) * axis.factor});
+  }
+  if (axis.edgeLines) {
+    boxes.push_back({length - 1, length});
+  }
+  return boxes;
+}
+
+std::size_t RoundUpToBlock(std::size_t count) {
+  return (count + kBlock - 1) / kBlock * kBlock;
+}
+
+// A premultiplied picture: 4 values a pixel, in the order blue, green, red,
+// alpha, each less kOffset, rows padded to a whole number of blocks.
+struct Plane {
+  Plane() = default;
+  Plane(int32_t planeWidth, int32_t planeHeight)
+      : width(planeWidth),
+        height(planeHeight),
+        pitch(RoundUpToBlock(static_cast<std::size_t>(planeWidth) * 4)),
+        values(pitch * static_cast<std::size_t>(planeHeight)) {}
+
+  int16_t* row(int32_t y) { return values.data() + static_cast<std::size_t>(y) * pitch; }
+  const int16_t* row(int32_t y) const {
+    return values.data() + static_cast<std::size_t>(y) * pitch;
+  }
+
+  int32_t width = 0;
+  int32_t height = 0;
+  std::size_t pitch = 0;  // values from one row to the next
+  std::vector<int16_t> values;
+};
+
+// Rounded division (halves up) of box sums by the box's pixel count, through
+// one multiply by a rounded-up reciprocal and a shift rather than a divide per
+// value. It is exact for sums up to divisor × kFull: their error from the
+// reciprocal stays below kFull × divisor / 2^48, less than 1 / divisor while the
+// divisor is at most 2^16, and the product stays within 64 bits. Larger boxes
+// are rare and divide outright.
+class RoundingDivider {
+ public:
+  explicit RoundingDivider(uint64_t divisor)
+      : divisor_(divisor),
+        half_(divisor / 2),
+        reciprocal_(divisor <= kMaxDivisor ? ((uint64_t{1} << kShift) + divisor - 1) / divisor
+                                           : 0) {}
+
+  uint64_t operator()(uint64_t sum) const {
+    return reciprocal_ != 0 ? (sum + half_) * reciprocal_ >> kShift : (sum + half_) / divisor_;
+  }
+
+ private:
+  static constexpr int kShift = 48;
+  static constexpr uint64_t kMaxDivisor = uint64_t{1} << 16;
+  uint64_t divisor_;
+  uint64_t half_;
+  uint64_t reciprocal_;
+};
+
+// The shortest and longest of `boxes`: a reduction's boxes come in no more
+// than these two lengths (see EvenBoxes and SizeBoxes).
+std::pair<int32_t, int32_t> LengthRange(const std::vector<Span>& boxes) {
+  int32_t shortest = boxes.front().end - boxes.front().begin;
+  int32_t longest = shortest;
+  for (const Span& box : boxes) {
+    shortest = std::min(shortest, box.end - box.begin);
+    longest = std::max(longest, box.end - box.begin);
+  }
+  return {shortest, longest};
+}
+
+// Dividers for the two box widths of one row of boxes, `rowCount` rows tall.
+class BoxMeans {
+ public:
+  BoxMeans(int32_t rowCount, std::pair<int32_t, int32_t> widths)
+      : narrowWidth_(widths.first),
+        narrow_(static_cast<uint64_t>(rowCount) * widths.first),
+        wide_(static_cast<uint64_t>(rowCount) * widths.second) {}
+
+  // Writes the rounded means of the sums of one box `width` wide.
+  void Write(int32_t width, uint64_t blue, uint64_t green, uint64_t red, uint64_t alpha,
+             int16_t* out) const {
+    const RoundingDivider& mean = width == narrowWidth_ ? narrow_ : wide_;
+    out[0] = static_cast<int16_t>(static_cast<int32_t>(mean(blue)) - kOffset);
+    out[1] = static_cast<int16_t>(static_cast<int32_t>(mean(green)) - kOffset);
+    out[2] = static_cast<int16_t>(static_cast<int32_t>(mean(red)) - kOffset);
+    out[3] = static_cast<int16_t>(static_cast<int32_t>(mean(alpha)) - kOffset);
+  }
+
+ private:
+  int32_t narrowWidth_;
+  RoundingDivider narrow_;
+  RoundingDivider wide_;
+};
+
+// ---- Box reductions ----
+
+// One pixel, the word blue | green << 8 | red << 16 | alpha << 24,
+// premultiplied: blue and green, then red and alpha, each pair spread to 16 bits
+// a value in one word and multiplied by alpha at once. No product passes
+// 255 × 255, so neither spills into the other.
+inline void PremultiplyPixel(uint32_t word, uint16_t* out) {
+  const uint32_t alpha = word >> 24;
+  const uint32_t blueGreen = ((word & 0xFF) | (word & 0xFF00) << 8) * alpha;
+  const uint32_t redAlpha = ((word >> 16 & 0xFF) | uint32_t{255} << 16) * alpha;
+  std::memcpy(out, &blueGreen, 4);
+  std::memcpy(out + 2, &redAlpha, 4);
+}
+
+// A row of straight-alpha pixels as premultiplied values. A block of pixels at
+// a time is copied into words first: the loop over a block then touches no
+// bytes, which could alias the output, and the compiler turns it into vector
+// instructions.
+void PremultiplyRow(const uint8_t* row, int32_t width, uint16_t* out) {
+  constexpr std::size_t kPixels = kBlock / 4;
+  const auto pixels = static_cast<std::size_t>(width);
+  uint32_t words[kPixels];
+  std::size_t x = 0;
+  for (; x + kPixels <= pixels; x += kPixels) {
+    std::memcpy(words, row + x * 4, sizeof words);
+    for (std::size_t b = 0; b < kPixels; ++b) {
+      PremultiplyPixel(words[b], out + (x + b) * 4);
+    }
+  }
+  for (; x < pixels; ++x) {
+    std::memcpy(words, row + x * 4, 4);
+    PremultiplyPixel(words[0], out + x * 4);
+  }
+}
+
+// Adds one row's `count` values, a whole number of blocks, into column sums;
+// the first row of a pass starts them instead. `value(i)` is the row's value i
+// with kOffset added back where the row holds it taken off.
+template <typename Value>
+void AddToColumns(std::size_t count, bool first, uint32_t* sums, Value value) {
+  if (first) {
+    for (std::size_t k = 0; k < count; k += kBlock) {
+      for (std::size_t b = 0; b < kBlock; ++b) {
+        sums[k + b] = value(k + b);
+      }
+    }
+    return;
+  }
+  for (std::size_t k = 0; k < count; k += kBlock) {
+    for (std::size_t b = 0; b < kBlock; ++b) {
+      sums[k + b] += value(k + b);
+    }
+  }
+}
+
+// Adds the column sums into the sums of the boxes `columns`.
+void AddColumnsToBoxes(const std::vector<uint32_t>& columnSums, const std::vector<Span>& columns,
+                       std::vector<uint64_t>& boxSums) {
+  uint64_t* box = boxSums.data();
+  for (const Span& column : columns) {
+    for (int32_t x = column.begin; x < column.end; ++x) {
+      for (int c = 0; c < 4; ++c) {
+        box[c] += columnSums[static_cast<std::size_t>(x) * 4 + c];
+      }
+    }
+    box += 4;
+  }
+}
+
+// Writes the rounded means of one row of boxes from their column sums. The
+// sums are kept in named variables rather than an array, which the compiler
+// would leave in memory.
+void WriteBoxMeans(const uint32_t* columnSums, const std::vector<Span>& columns,
+                   const BoxMeans& means, int16_t* out) {
+  for (const Span& column : columns) {
+    uint64_t blue = 0;
+    uint64_t green = 0;
+    uint64_t red = 0;
+    uint64_t alpha = 0;
+    const uint32_t* sum = columnSums + static_cast<std::size_t>(column.begin) * 4;
+    for (int32_t x = column.begin; x < column.end; ++x, sum += 4) {
+      blue += sum[0];
+      green += sum[1];
+      red += sum[2];
+      alpha += sum[3];
+    }
+    means.Write(column.end - column.begin, blue, green, red, alpha, out);
+    out += 4;
+  }
+}
+
+// The same from box sums, for boxes taller than one pass.
+void WriteBoxMeans(const uint64_t* boxSums, const std::vector<Span>& columns, const BoxMeans& means,
+                   int16_t* out) {
+  for (const Span& column : columns) {
+    means.Write(column.end - column.begin, boxSums[0], boxSums[1], boxSums[2], boxSums[3], out);
+    boxSums += 4;
+    out += 4;
+  }
+}
+
+// Box-averages a source `sourceWidth` pixels wide into a plane of `columns` x
+// `rows` boxes. `addRow(y, first, sums)` adds the premultiplied values of
+// source row y into 32-bit column sums (4 a pixel, RoundUpToBlock of them), or
+// starts them when `first`; at most kRowsPerPass rows go into them at a time.
+template <typename AddRow>
+Plane ReduceByBoxes(int32_t sourceWidth, const std::vector<Span>& columns,
+                    const std::vector<Span>& rows, AddRow addRow) {
+  Plane plane(static_cast<int32_t>(columns.size()), static_cast<int32_t>(rows.size()));
+  std::vector<uint32_t> columnSums(RoundUpToBlock(static_cast<std::size_t>(sourceWidth) * 4));
+  std::vector<uint64_t> boxSums;  // only for boxes taller than one pass
+  const std::pair<int32_t, int32_t> widths = LengthRange(columns);
+  for (int32_t ry = 0; ry < plane.height; ++ry) {
+    const Span& box = rows[ry];
+    const BoxMeans means(box.end - box.begin, widths);
+    boxSums.clear();
+    for (int32_t y = box.begin; y < box.end;) {
+      const int32_t passBegin = y;
+      const int32_t passEnd = y + std::min(kRowsPerPass, box.end - y);
+      for (; y < passEnd; ++y) {
+        addRow(y, y == passBegin, columnSums.data());
+      }
+      if (passBegin != box.begin || y < box.end) {
+        boxSums.resize(columns.size() * 4);
+        AddColumnsToBoxes(columnSums, columns, boxSums);
+      }
+    }
+    if (boxSums.empty()) {
+      WriteBoxMeans(columnSums.data(), columns, means, plane.row(ry));
+    } else {
+      WriteBoxMeans(boxSums.data(), columns, means, plane.row(ry));
+    }
+  }
+  return plane;
+}
+
+// The shared reduction: the picture premultiplied and box-averaged to `width`
+// x `height`.
+Plane ReducePicture(const Bitmap& picture, int32_t width, int32_t height) {
+  std::vector<uint16_t> premultiplied(
+      RoundUpToBlock(static_cast<std::size_t>(picture.width()) * 4));
+  return ReduceByBoxes(picture.width(), EvenBoxes(picture.width(), width),
+                       EvenBoxes(picture.height(), height),
+                       [&](int32_t y, bool first, uint32_t* sums) {
+                         PremultiplyRow(picture.row(y), picture.width(), premultiplied.data());
+                         const uint16_t* values = premultiplied.data();
+                         AddToColumns(premultiplied.size(), first, sums,
+                                      [values](std::size_t i) { return uint32_t{values[i]}; });
+                       });
+}
+
+// One size's own reduction of the shared picture.
+Plane ReducePlane(const Plane& shared, const SizeAxis& across, const SizeAxis& down) {
+  return ReduceByBoxes(shared.width, SizeBoxes(across), SizeBoxes(down),
+                       [&shared](int32_t y, bool first, uint32_t* sums) {
+                         const int16_t* values = shared.row(y);
+                         AddToColumns(shared.pitch, first, sums, [values](std::size_t i) {
+                           return static_cast<uint32_t>(values[i] + kOffset);
+                         });
+                       });
+}
+
+// ---- The kernel ----
+
 int32_t Clamp16(int32_t accumulated, int32_t high) {
   return std::clamp((accumulated + kWeightOne / 2) >> kWeightBits, 0, high);
+}
+
+// Output row `j` of the kernel down the columns of `plane`: weighted sums of
+// whole plane rows, as premultiplied values 0 to kFull, `plane.pitch` of them.
+void FilterDown(const Plane& plane, const AxisWeights& vertical, int32_t j,
+                std::vector<int32_t>& acc, uint16_t* out) {
+  const std::size_t lanes = plane.pitch;
+  const int32_t* weight = vertical.weights.data() + vertical.offset[j];
+  const int32_t taps = vertical.count[j];
+  const int16_t* row = plane.row(vertical.first[j]);
+  for (std::size_t k = 0; k < lanes; k += kBlock) {
+    for (std::size_t b = 0; b < kBlock; ++b) {
+      acc[k + b] = kOffset * kWeightOne;
+    }
+  }
+  // Four rows at a time, to pass over the sums less often. Every weight fits
+  // 16 bits, and the absolute weights of one output value add up to about
+  // 1.25 × kWeightOne at most, so no partial sum leaves 32 bits.
+  int32_t t = 0;
+  for (; t + 4 <= taps; t += 4, row += 4 * lanes) {
+    const auto w0 = static_cast<int16_t>(weight[t]);
+    const auto w1 = static_cast<int16_t>(weight[t + 1]);
+    const auto w2 = static_cast<int16_t>(weight[t + 2]);
+    const auto w3 = static_cast<int16_t>(weight[t + 3]);
+    for (std::size_t k = 0; k < lanes; k += kBlock) {
+      for (std::size_t b = 0; b < kBlock; ++b) {
+        const std::size_t at = k + b;
+        acc[at] += w0 * row[at] + w1 * row[lanes + at] + w2 * row[2 * lanes + at] +
+                   w3 * row[3 * lanes + at];
+      }
+    }
+  }
+  for (; t < taps; ++t, row += lanes) {
+    const auto w = static_cast<int16_t>(weight[t]);
+    for (std::size_t k = 0; k < lanes; k += kBlock) {
+      for (std::size_t b = 0; b < kBlock; ++b) {
+        acc[k + b] += w * row[k + b];
+      }
+    }
+  }
+  for (std::size_t k = 0; k < lanes; k += kBlock) {
+    for (std::size_t b = 0; b < kBlock; ++b) {
+      out[k + b] = static_cast<uint16_t>(Clamp16(acc[k + b], kFull));
+    }
+  }
+}
+
+// A premultiplied colour back to straight alpha in 8 bits. Opaque pixels, the
+// common case, divide by a constant, which compiles to a multiply.
+uint8_t Unpremultiply(int32_t colour, int32_t alpha) {
+  if (alpha == kFull) {
+    return static_cast<uint8_t>((colour * 255 + kFull / 2) / kFull);
+  }
+  return static_cast<uint8_t>((colour * 255 + alpha / 2) / alpha);
+}
+
+// The kernel across one row of premultiplied values, back to straight alpha in
+// 8 bits: `size` pixels into `out`, which is all zero.
+void FilterAcross(const uint16_t* values, const AxisWeights& horizontal, int32_t size,
+                  uint8_t* out) {
+  for (int32_t i = 0; i < size; ++i, out += 4) {
+    const int32_t* weight = horizontal.weights.data() + horizontal.offset[i];
+    const uint16_t* p = values + static_cast<std::size_t>(horizontal.first[i]) * 4;
+    int32_t sum[4] = {0, 0, 0, 0};
+    for (int32_t t = 0; t < horizontal.count[i]; ++t, p += 4) {
+      const int32_t w = weight[t];
+      sum[0] += w * p[0];
+      sum[1] += w * p[1];
+      sum[2] += w * p[2];
+      sum[3] += w * p[3];
+    }
+    const int32_t alpha = Clamp16(sum[3], kFull);
+    const int32_t alpha8 = (alpha + 127) / 255;
+    if (alpha8 == 0) {
+      continue;  // left all zero
+    }
+    for (int c = 0; c < 3; ++c) {
+      out[c] = Unpremultiply(Clamp16(sum[c], alpha), alpha);
+    }
+    out[3] = static_cast<uint8_t>(alpha8);
+  }
+}
+
+// The kernel over `plane` into `canvas`: down the columns first, that pass
+// going over whole rows, which vectorizes, and meeting the larger number of
+// values; then across each row as soon as it is done, so that no more than a
+// row of the intermediate is ever held.
+void Resample(const Plane& plane, const SizeAxis& across, const SizeAxis& down, int32_t size,
+              Bitmap& canvas) {
+  const AxisWeights vertical = BuildAxis(down.samples, size, down.edgeLines);
+  const AxisWeights horizontal = BuildAxis(across.samples, size, across.edgeLines);
+  std::vector<int32_t> acc(plane.pitch);
+  std::vector<uint16_t> column(plane.pitch);
+  for (int32_t j = 0; j < size; ++j) {
+    FilterDown(plane, vertical, j, acc, column.data());
+    FilterAcross(column.data(), horizontal, size, canvas.row(j));
+  }
 }
 
 }  // namespace
 
 struct PictureRenderer::Impl {
   int32_t largest = 0;
-  // The premultiplied, possibly reduced picture: 4 values a pixel, in the
-  // order blue, green, red, alpha, each less kOffset.
-  int32_t width = 0;
-  int32_t height = 0;
-  std::size_t pitch = 0;  // values from one row to the next
-  std::vector<int16_t> pixels;
+  Plane shared;  // the picture premultiplied, possibly reduced
   // A square picture no larger than the largest size, byte for byte, for the
   // size it already has: it is copied unchanged whatever its alpha holds.
   int32_t exactSize = 0;
@@ -182,48 +594,8 @@ PictureRenderer::PictureRenderer(const Bitmap& picture, int32_t largestSize)
                   static_cast<std::size_t>(sourceWidth) * 4);
     }
   }
-
-  d.width = ReducedLength(sourceWidth, largestSize);
-  d.height = ReducedLength(sourceHeight, largestSize);
-  const std::vector<int32_t> columns = BoxBounds(sourceWidth, d.width);
-  const std::vector<int32_t> rows = BoxBounds(sourceHeight, d.height);
-  d.pitch = (static_cast<std::size_t>(d.width) * 4 + kBlock - 1) / kBlock * kBlock;
-  d.pixels.resize(d.pitch * static_cast<std::size_t>(d.height));
-  std::vector<uint64_t> sums(static_cast<std::size_t>(d.width) * 4);
-  for (int32_t ry = 0; ry < d.height; ++ry) {
-    std::fill(sums.begin(), sums.end(), 0);
-    for (int32_t y = rows[ry]; y < rows[ry + 1]; ++y) {
-      const uint8_t* row = picture.row(y);
-      uint64_t* sum = sums.data();
-      for (int32_t rx = 0; rx < d.width; ++rx, sum += 4) {
-        uint64_t blue = 0;
-        uint64_t green = 0;
-        uint64_t red = 0;
-        uint64_t alpha = 0;
-        for (int32_t x = columns[rx]; x < columns[rx + 1]; ++x) {
-          const uint8_t* p = row + static_cast<std::ptrdiff_t>(x) * 4;
-          const uint32_t a = p[3];
-          blue += p[0] * a;
-          green += p[1] * a;
-          red += p[2] * a;
-          alpha += a;
-        }
-        sum[0] += blue;
-        sum[1] += green;
-        sum[2] += red;
-        sum[3] += alpha * 255;
-      }
-    }
-    const uint64_t boxRows = static_cast<uint64_t>(rows[ry + 1] - rows[ry]);
-    int16_t* out = d.pixels.data() + static_cast<std::size_t>(ry) * d.pitch;
-    for (int32_t rx = 0; rx < d.width; ++rx) {
-      const uint64_t area = boxRows * static_cast<uint64_t>(columns[rx + 1] - columns[rx]);
-      for (int c = 0; c < 4; ++c) {
-        const auto mean = static_cast<int32_t>((sums[rx * 4 + c] + area / 2) / area);
-        out[rx * 4 + c] = static_cast<int16_t>(mean - kOffset);
-      }
-    }
-  }
+  d.shared = ReducePicture(picture, ReducedLength(sourceWidth, largestSize),
+                           ReducedLength(sourceHeight, largestSize));
 }
 
 PictureRenderer::~PictureRenderer() = default;
@@ -241,75 +613,12 @@ Bitmap PictureRenderer::Render(int32_t size) const {
     }
     return canvas;
   }
-
-  // Columns first: each output row is a weighted sum of whole reduced rows.
-  const AxisWeights vertical = BuildAxis(d.height, size);
-  const std::size_t lanes = d.pitch;
-  std::vector<uint16_t> middle(lanes * static_cast<std::size_t>(size));
-  std::vector<int32_t> acc(lanes);
-  for (int32_t j = 0; j < size; ++j) {
-    std::fill(acc.begin(), acc.end(), kOffset * kWeightOne);
-    const int32_t* weight = vertical.weights.data() + vertical.offset[j];
-    const int32_t taps = vertical.count[j];
-    const int16_t* row = d.pixels.data() + static_cast<std::size_t>(vertical.first[j]) * lanes;
-    // Four rows at a time, to pass over the sums less often. Every weight
-    // fits 16 bits, and the absolute weights of one output value add up to
-    // about 1.25 × kWeightOne at most, so no partial sum leaves 32 bits.
-    int32_t t = 0;
-    for (; t + 4 <= taps; t += 4, row += 4 * lanes) {
-      const auto w0 = static_cast<int16_t>(weight[t]);
-      const auto w1 = static_cast<int16_t>(weight[t + 1]);
-      const auto w2 = static_cast<int16_t>(weight[t + 2]);
-      const auto w3 = static_cast<int16_t>(weight[t + 3]);
-      for (std::size_t k = 0; k < lanes; k += kBlock) {
-        for (std::size_t b = 0; b < kBlock; ++b) {
-          const std::size_t at = k + b;
-          acc[at] += w0 * row[at] + w1 * row[lanes + at] + w2 * row[2 * lanes + at] +
-                     w3 * row[3 * lanes + at];
-        }
-      }
-    }
-    for (; t < taps; ++t, row += lanes) {
-      const auto w = static_cast<int16_t>(weight[t]);
-      for (std::size_t k = 0; k < lanes; k += kBlock) {
-        for (std::size_t b = 0; b < kBlock; ++b) {
-          acc[k + b] += w * row[k + b];
-        }
-      }
-    }
-    uint16_t* out = middle.data() + static_cast<std::size_t>(j) * lanes;
-    for (std::size_t k = 0; k < lanes; ++k) {
-      out[k] = static_cast<uint16_t>(Clamp16(acc[k], kFull));
-    }
-  }
-
-  // Then across each row, back to straight alpha in 8 bits.
-  const AxisWeights horizontal = BuildAxis(d.width, size);
-  for (int32_t j = 0; j < size; ++j) {
-    const uint16_t* src = middle.data() + static_cast<std::size_t>(j) * lanes;
-    uint8_t* out = canvas.row(j);
-    for (int32_t i = 0; i < size; ++i, out += 4) {
-      const int32_t* weight = horizontal.weights.data() + horizontal.offset[i];
-      const uint16_t* p = src + static_cast<std::size_t>(horizontal.first[i]) * 4;
-      int32_t sum[4] = {0, 0, 0, 0};
-      for (int32_t t = 0; t < horizontal.count[i]; ++t, p += 4) {
-        const int32_t w = weight[t];
-        sum[0] += w * p[0];
-        sum[1] += w * p[1];
-        sum[2] += w * p[2];
-        sum[3] += w * p[3];
-      }
-      const int32_t alpha = Clamp16(sum[3], kFull);
-      const int32_t alpha8 = (alpha + 127) / 255;
-      if (alpha8 == 0) {
-        continue;  // the canvas is already all zero
-      }
-      for (int c = 0; c < 3; ++c) {
-        const int32_t colour = Clamp16(sum[c], alpha);
-        out[c] = static_cast<uint8_t>((colour * 255 + alpha / 2) / alpha);
-      }
-      out[3] = static_cast<uint8_t>(alpha8);
-    }
+  const SizeAxis across = PlanSizeAxis(d.shared.width, size, d.largest);
+  const SizeAxis down = PlanSizeAxis(d.shared.height, size, d.largest);
+  if (across.factor > 1 || down.factor > 1) {
+    Resample(ReducePlane(d.shared, across, down), across, down, size, canvas);
+  } else {
+    Resample(d.shared, across, down, size, canvas);
   }
   return canvas;
 }
