@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -239,67 +241,66 @@ struct Plane {
   std::vector<int16_t> values;
 };
 
-// Rounded division (halves up) of box sums by the box's pixel count, through
-// one multiply by a rounded-up reciprocal and a shift rather than a divide per
-// value. It is exact for sums up to divisor × kFull: their error from the
-// reciprocal stays below kFull × divisor / 2^48, less than 1 / divisor while the
-// divisor is at most 2^16, and the product stays within 64 bits. Larger boxes
-// are rare and divide outright.
+// Rounded division (halves up) of box sums by a box's pixel count, at most
+// kMaxDivisor, through a multiply by a rounded-up reciprocal and a shift: for
+// sums up to divisor × kFull the reciprocal's error, below sum × divisor /
+// 2^shift, stays under 1 / divisor, so the quotient is exact. The reciprocal
+// fits 32 bits and the product 64, which lets the compiler vectorize a row of
+// divisions.
 class RoundingDivider {
  public:
-  explicit RoundingDivider(uint64_t divisor)
-      : divisor_(divisor),
-        half_(divisor / 2),
-        reciprocal_(divisor <= kMaxDivisor ? ((uint64_t{1} << kShift) + divisor - 1) / divisor
-                                           : 0) {}
+  static constexpr uint32_t kMaxDivisor = uint32_t{1} << 15;
 
-  uint64_t operator()(uint64_t sum) const {
-    return reciprocal_ != 0 ? (sum + half_) * reciprocal_ >> kShift : (sum + half_) / divisor_;
+  explicit RoundingDivider(uint32_t divisor) : half_(divisor / 2) {
+    while ((uint32_t{1} << bits_) < divisor) {
+      ++bits_;
+    }
+    powerOfTwo_ = (uint32_t{1} << bits_) == divisor;
+    shift_ = 16 + 2 * bits_;
+    multiplier_ = static_cast<uint32_t>(((uint64_t{1} << shift_) + divisor - 1) / divisor);
   }
+
+  uint32_t operator()(uint32_t sum) const {
+    return static_cast<uint32_t>(uint64_t{sum + half_} * multiplier_ >> shift_);
+  }
+
+  // A power of two, as boxes of whole-number factors of power-of-two pictures
+  // mostly are, divides by a shift, which vectorizes more cheaply still.
+  bool PowerOfTwo() const { return powerOfTwo_; }
+  uint32_t Shifted(uint32_t sum) const { return (sum + half_) >> bits_; }
 
  private:
-  static constexpr int kShift = 48;
-  static constexpr uint64_t kMaxDivisor = uint64_t{1} << 16;
-  uint64_t divisor_;
-  uint64_t half_;
-  uint64_t reciprocal_;
+  uint32_t half_;
+  int bits_ = 0;  // of the divisor, rounded up
+  bool powerOfTwo_;
+  uint32_t multiplier_;
+  int shift_;
 };
 
-// The shortest and longest of `boxes`: a reduction's boxes come in no more
-// than these two lengths (see EvenBoxes and SizeBoxes).
-std::pair<int32_t, int32_t> LengthRange(const std::vector<Span>& boxes) {
-  int32_t shortest = boxes.front().end - boxes.front().begin;
-  int32_t longest = shortest;
-  for (const Span& box : boxes) {
-    shortest = std::min(shortest, box.end - box.begin);
-    longest = std::max(longest, box.end - box.begin);
+// The boxes along one axis by width: nearly all share one width (see
+// EvenBoxes and SizeBoxes); the few others are listed.
+struct BoxWidths {
+  int32_t common = 0;
+  int32_t widest = 0;
+  std::vector<std::size_t> others;  // indices of the boxes not `common` wide
+};
+
+BoxWidths SortByWidth(const std::vector<Span>& boxes) {
+  BoxWidths widths;
+  widths.common = boxes[boxes.size() / 2].end - boxes[boxes.size() / 2].begin;
+  for (std::size_t b = 0; b < boxes.size(); ++b) {
+    const int32_t width = boxes[b].end - boxes[b].begin;
+    widths.widest = std::max(widths.widest, width);
+    if (width != widths.common) {
+      widths.others.push_back(b);
+    }
   }
-  return {shortest, longest};
+  return widths;
 }
 
-// Dividers for the two box widths of one row of boxes, `rowCount` rows tall.
-class BoxMeans {
- public:
-  BoxMeans(int32_t rowCount, std::pair<int32_t, int32_t> widths)
-      : narrowWidth_(widths.first),
-        narrow_(static_cast<uint64_t>(rowCount) * widths.first),
-        wide_(static_cast<uint64_t>(rowCount) * widths.second) {}
-
-  // Writes the rounded means of the sums of one box `width` wide.
-  void Write(int32_t width, uint64_t blue, uint64_t green, uint64_t red, uint64_t alpha,
-             int16_t* out) const {
-    const RoundingDivider& mean = width == narrowWidth_ ? narrow_ : wide_;
-    out[0] = static_cast<int16_t>(static_cast<int32_t>(mean(blue)) - kOffset);
-    out[1] = static_cast<int16_t>(static_cast<int32_t>(mean(green)) - kOffset);
-    out[2] = static_cast<int16_t>(static_cast<int32_t>(mean(red)) - kOffset);
-    out[3] = static_cast<int16_t>(static_cast<int32_t>(mean(alpha)) - kOffset);
-  }
-
- private:
-  int32_t narrowWidth_;
-  RoundingDivider narrow_;
-  RoundingDivider wide_;
-};
+int16_t Offset(uint32_t value) {
+  return static_cast<int16_t>(static_cast<int32_t>(value) - kOffset);
+}
 
 // ---- Box reductions ----
 
@@ -356,9 +357,66 @@ void AddToColumns(std::size_t count, bool first, uint32_t* sums, Value value) {
   }
 }
 
-// Adds the column sums into the sums of the boxes `columns`.
-void AddColumnsToBoxes(const std::vector<uint32_t>& columnSums, const std::vector<Span>& columns,
-                       std::vector<uint64_t>& boxSums) {
+// Sums each box's column sums, 4 a box, in 32 bits: the caller keeps boxes
+// small enough.
+void SumBoxes(const uint32_t* columnSums, const std::vector<Span>& columns, uint32_t* boxSums) {
+  for (const Span& column : columns) {
+    // Named variables rather than an array, which the compiler would leave in
+    // memory.
+    uint32_t blue = 0;
+    uint32_t green = 0;
+    uint32_t red = 0;
+    uint32_t alpha = 0;
+    const uint32_t* sum = columnSums + static_cast<std::size_t>(column.begin) * 4;
+    for (int32_t x = column.begin; x < column.end; ++x, sum += 4) {
+      blue += sum[0];
+      green += sum[1];
+      red += sum[2];
+      alpha += sum[3];
+    }
+    boxSums[0] = blue;
+    boxSums[1] = green;
+    boxSums[2] = red;
+    boxSums[3] = alpha;
+    boxSums += 4;
+  }
+}
+
+// Writes the rounded means of one row of boxes, `rowCount` rows tall, from
+// their sums (RoundUpToBlock(4 × boxes) of them): all with the common width's
+// divider first, in blocks the compiler vectorizes, then the few other boxes
+// again with their own.
+template <typename Mean>
+void WriteMeans(const uint32_t* sums, std::size_t count, Mean mean, int16_t* out) {
+  for (std::size_t k = 0; k < count; k += kBlock) {
+    for (std::size_t b = 0; b < kBlock; ++b) {
+      out[k + b] = Offset(mean(sums[k + b]));
+    }
+  }
+}
+
+void WriteBoxMeans(const uint32_t* boxSums, std::size_t count, const std::vector<Span>& columns,
+                   const BoxWidths& widths, int32_t rowCount, int16_t* out) {
+  const RoundingDivider common(static_cast<uint32_t>(rowCount * widths.common));
+  if (common.PowerOfTwo()) {
+    WriteMeans(
+        boxSums, count, [&common](uint32_t sum) { return common.Shifted(sum); }, out);
+  } else {
+    WriteMeans(boxSums, count, common, out);
+  }
+  for (const std::size_t b : widths.others) {
+    const RoundingDivider own(
+        static_cast<uint32_t>(rowCount * (columns[b].end - columns[b].begin)));
+    for (std::size_t c = b * 4; c < b * 4 + 4; ++c) {
+      out[c] = Offset(own(boxSums[c]));
+    }
+  }
+}
+
+// Boxes of more than RoundingDivider::kMaxDivisor pixels, rare, take this
+// slower way: 64-bit sums, added pass by pass, and a divide per value.
+void AddToLargeBoxes(const std::vector<uint32_t>& columnSums, const std::vector<Span>& columns,
+                     std::vector<uint64_t>& boxSums) {
   uint64_t* box = boxSums.data();
   for (const Span& column : columns) {
     for (int32_t x = column.begin; x < column.end; ++x) {
@@ -370,35 +428,13 @@ void AddColumnsToBoxes(const std::vector<uint32_t>& columnSums, const std::vecto
   }
 }
 
-// Writes the rounded means of one row of boxes from their column sums. The
-// sums are kept in named variables rather than an array, which the compiler
-// would leave in memory.
-void WriteBoxMeans(const uint32_t* columnSums, const std::vector<Span>& columns,
-                   const BoxMeans& means, int16_t* out) {
-  for (const Span& column : columns) {
-    uint64_t blue = 0;
-    uint64_t green = 0;
-    uint64_t red = 0;
-    uint64_t alpha = 0;
-    const uint32_t* sum = columnSums + static_cast<std::size_t>(column.begin) * 4;
-    for (int32_t x = column.begin; x < column.end; ++x, sum += 4) {
-      blue += sum[0];
-      green += sum[1];
-      red += sum[2];
-      alpha += sum[3];
+void WriteLargeBoxMeans(const std::vector<uint64_t>& boxSums, const std::vector<Span>& columns,
+                        int32_t rowCount, int16_t* out) {
+  for (std::size_t b = 0; b < columns.size(); ++b) {
+    const uint64_t area = static_cast<uint64_t>(rowCount) * (columns[b].end - columns[b].begin);
+    for (std::size_t c = b * 4; c < b * 4 + 4; ++c) {
+      out[c] = Offset(static_cast<uint32_t>((boxSums[c] + area / 2) / area));
     }
-    means.Write(column.end - column.begin, blue, green, red, alpha, out);
-    out += 4;
-  }
-}
-
-// The same from box sums, for boxes taller than one pass.
-void WriteBoxMeans(const uint64_t* boxSums, const std::vector<Span>& columns, const BoxMeans& means,
-                   int16_t* out) {
-  for (const Span& column : columns) {
-    means.Write(column.end - column.begin, boxSums[0], boxSums[1], boxSums[2], boxSums[3], out);
-    boxSums += 4;
-    out += 4;
   }
 }
 
@@ -410,28 +446,33 @@ template <typename AddRow>
 Plane ReduceByBoxes(int32_t sourceWidth, const std::vector<Span>& columns,
                     const std::vector<Span>& rows, AddRow addRow) {
   Plane plane(static_cast<int32_t>(columns.size()), static_cast<int32_t>(rows.size()));
+  const BoxWidths widths = SortByWidth(columns);
   std::vector<uint32_t> columnSums(RoundUpToBlock(static_cast<std::size_t>(sourceWidth) * 4));
-  std::vector<uint64_t> boxSums;  // only for boxes taller than one pass
-  const std::pair<int32_t, int32_t> widths = LengthRange(columns);
+  std::vector<uint32_t> boxSums(plane.pitch);
+  std::vector<uint64_t> largeSums;
   for (int32_t ry = 0; ry < plane.height; ++ry) {
     const Span& box = rows[ry];
-    const BoxMeans means(box.end - box.begin, widths);
-    boxSums.clear();
+    const int32_t rowCount = box.end - box.begin;
+    const bool large =
+        static_cast<uint64_t>(rowCount) * widths.widest > RoundingDivider::kMaxDivisor;
+    if (large) {
+      largeSums.assign(columns.size() * 4, 0);
+    }
     for (int32_t y = box.begin; y < box.end;) {
       const int32_t passBegin = y;
       const int32_t passEnd = y + std::min(kRowsPerPass, box.end - y);
       for (; y < passEnd; ++y) {
         addRow(y, y == passBegin, columnSums.data());
       }
-      if (passBegin != box.begin || y < box.end) {
-        boxSums.resize(columns.size() * 4);
-        AddColumnsToBoxes(columnSums, columns, boxSums);
+      if (large) {
+        AddToLargeBoxes(columnSums, columns, largeSums);
       }
     }
-    if (boxSums.empty()) {
-      WriteBoxMeans(columnSums.data(), columns, means, plane.row(ry));
+    if (large) {
+      WriteLargeBoxMeans(largeSums, columns, rowCount, plane.row(ry));
     } else {
-      WriteBoxMeans(boxSums.data(), columns, means, plane.row(ry));
+      SumBoxes(columnSums.data(), columns, boxSums.data());
+      WriteBoxMeans(boxSums.data(), boxSums.size(), columns, widths, rowCount, plane.row(ry));
     }
   }
   return plane;
@@ -470,9 +511,10 @@ int32_t Clamp16(int32_t accumulated, int32_t high) {
 }
 
 // Output row `j` of the kernel down the columns of `plane`: weighted sums of
-// whole plane rows, as premultiplied values 0 to kFull, `plane.pitch` of them.
+// whole plane rows, clamped to 0 to kFull and stored less kOffset like the
+// plane, `plane.pitch` of them.
 void FilterDown(const Plane& plane, const AxisWeights& vertical, int32_t j,
-                std::vector<int32_t>& acc, uint16_t* out) {
+                std::vector<int32_t>& acc, int16_t* out) {
   const std::size_t lanes = plane.pitch;
   const int32_t* weight = vertical.weights.data() + vertical.offset[j];
   const int32_t taps = vertical.count[j];
@@ -509,43 +551,89 @@ void FilterDown(const Plane& plane, const AxisWeights& vertical, int32_t j,
   }
   for (std::size_t k = 0; k < lanes; k += kBlock) {
     for (std::size_t b = 0; b < kBlock; ++b) {
-      out[k + b] = static_cast<uint16_t>(Clamp16(acc[k + b], kFull));
+      out[k + b] = static_cast<int16_t>(Clamp16(acc[k + b], kFull) - kOffset);
     }
   }
 }
 
-// A premultiplied colour back to straight alpha in 8 bits. Opaque pixels, the
-// common case, divide by a constant, which compiles to a multiply.
-uint8_t Unpremultiply(int32_t colour, int32_t alpha) {
-  if (alpha == kFull) {
-    return static_cast<uint8_t>((colour * 255 + kFull / 2) / kFull);
+// The weights across a row laid out for FilterAcross: each output pixel's
+// source pixels taken two at a time, every weight repeated for the pixel's 4
+// values, as 16-bit numbers (an odd count ends with a zero weight). Two source
+// pixels are then 8 values next to each other, which the compiler multiplies
+// in one vector.
+struct AcrossWeights {
+  std::vector<int32_t> first;   // first source pixel of output pixel i
+  std::vector<int32_t> pairs;   // pairs of source pixels it takes
+  std::vector<int32_t> offset;  // where its weights start in `weights`
+  std::vector<int16_t> weights;
+};
+
+AcrossWeights SpreadForAcross(const AxisWeights& axis) {
+  AcrossWeights across;
+  const std::size_t count = axis.first.size();
+  across.first = axis.first;
+  across.pairs.resize(count);
+  across.offset.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    across.pairs[i] = (axis.count[i] + 1) / 2;
+    across.offset[i] = static_cast<int32_t>(across.weights.size());
+    for (int32_t t = 0; t < 2 * across.pairs[i]; ++t) {
+      const int32_t weight = t < axis.count[i] ? axis.weights[axis.offset[i] + t] : 0;
+      across.weights.insert(across.weights.end(), 4, static_cast<int16_t>(weight));
+    }
   }
-  return static_cast<uint8_t>((colour * 255 + alpha / 2) / alpha);
+  return across;
 }
 
-// The kernel across one row of premultiplied values, back to straight alpha in
-// 8 bits: `size` pixels into `out`, which is all zero.
-void FilterAcross(const uint16_t* values, const AxisWeights& horizontal, int32_t size,
+// A premultiplied colour back to straight alpha in 8 bits: (colour × 255 +
+// alpha / 2) / alpha. Opaque pixels, the common case, divide by a constant,
+// which compiles to a multiply; other alphas by one reciprocal, rounded up, for
+// all three colours: the numerator stays below 2^24 and alpha below 2^16, so
+// its error stays under 1 / alpha and the quotient is exact.
+void Unpremultiply(const int32_t* colour, int32_t alpha, uint8_t* out) {
+  if (alpha == kFull) {
+    for (int c = 0; c < 3; ++c) {
+      out[c] = static_cast<uint8_t>((colour[c] * 255 + kFull / 2) / kFull);
+    }
+    return;
+  }
+  const uint64_t reciprocal =
+      ((uint64_t{1} << 40) + static_cast<uint64_t>(alpha) - 1) / static_cast<uint64_t>(alpha);
+  for (int c = 0; c < 3; ++c) {
+    const auto numerator = static_cast<uint64_t>(colour[c] * 255 + alpha / 2);
+    out[c] = static_cast<uint8_t>(numerator * reciprocal >> 40);
+  }
+}
+
+// The kernel across one row of values (stored less kOffset, with one spare
+// pixel after the last), back to straight alpha in 8 bits: `size` pixels into
+// `out`, which is all zero.
+void FilterAcross(const int16_t* values, const AcrossWeights& horizontal, int32_t size,
                   uint8_t* out) {
   for (int32_t i = 0; i < size; ++i, out += 4) {
-    const int32_t* weight = horizontal.weights.data() + horizontal.offset[i];
-    const uint16_t* p = values + static_cast<std::size_t>(horizontal.first[i]) * 4;
-    int32_t sum[4] = {0, 0, 0, 0};
-    for (int32_t t = 0; t < horizontal.count[i]; ++t, p += 4) {
-      const int32_t w = weight[t];
-      sum[0] += w * p[0];
-      sum[1] += w * p[1];
-      sum[2] += w * p[2];
-      sum[3] += w * p[3];
+    const int16_t* weight = horizontal.weights.data() + horizontal.offset[i];
+    const int16_t* p = values + static_cast<std::size_t>(horizontal.first[i]) * 4;
+    int32_t acc[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    for (int32_t t = 0; t < horizontal.pairs[i]; ++t, p += 8, weight += 8) {
+      for (int k = 0; k < 8; ++k) {
+        acc[k] += int32_t{weight[k]} * p[k];
+      }
+    }
+    // The weights add up to kWeightOne, so the offset comes back as this.
+    int32_t sum[4];
+    for (int c = 0; c < 4; ++c) {
+      sum[c] = acc[c] + acc[4 + c] + kOffset * kWeightOne;
     }
     const int32_t alpha = Clamp16(sum[3], kFull);
     const int32_t alpha8 = (alpha + 127) / 255;
     if (alpha8 == 0) {
       continue;  // left all zero
     }
+    int32_t colour[3];
     for (int c = 0; c < 3; ++c) {
-      out[c] = Unpremultiply(Clamp16(sum[c], alpha), alpha);
+      colour[c] = Clamp16(sum[c], alpha);
     }
+    Unpremultiply(colour, alpha, out);
     out[3] = static_cast<uint8_t>(alpha8);
   }
 }
@@ -557,20 +645,42 @@ void FilterAcross(const uint16_t* values, const AxisWeights& horizontal, int32_t
 void Resample(const Plane& plane, const SizeAxis& across, const SizeAxis& down, int32_t size,
               Bitmap& canvas) {
   const AxisWeights vertical = BuildAxis(down.samples, size, down.edgeLines);
-  const AxisWeights horizontal = BuildAxis(across.samples, size, across.edgeLines);
+  const AcrossWeights horizontal =
+      SpreadForAcross(BuildAxis(across.samples, size, across.edgeLines));
   std::vector<int32_t> acc(plane.pitch);
-  std::vector<uint16_t> column(plane.pitch);
+  // A block more than a plane row: FilterAcross may read one pixel past the
+  // last, with a weight of 0.
+  std::vector<int16_t> row(plane.pitch + kBlock);
   for (int32_t j = 0; j < size; ++j) {
-    FilterDown(plane, vertical, j, acc, column.data());
-    FilterAcross(column.data(), horizontal, size, canvas.row(j));
+    FilterDown(plane, vertical, j, acc, row.data());
+    FilterAcross(row.data(), horizontal, size, canvas.row(j));
   }
 }
 
 }  // namespace
 
 struct PictureRenderer::Impl {
+  // The sizes' own reductions of the shared picture, by their factors. Sizes
+  // that reduce alike (128 and 96 from a shared picture 512 wide, for one)
+  // take the same one rather than each making it again; it is the same box
+  // average either way.
+  const Plane& ReductionFor(const SizeAxis& across, const SizeAxis& down) {
+    const std::lock_guard<std::mutex> lock(reductionsLock);  // Render may run on several threads
+    for (const auto& [factors, plane] : reductions) {
+      if (factors == std::make_pair(across.factor, down.factor)) {
+        return *plane;
+      }
+    }
+    return *reductions
+                .emplace_back(std::make_pair(across.factor, down.factor),
+                              std::make_unique<const Plane>(ReducePlane(shared, across, down)))
+                .second;
+  }
+
   int32_t largest = 0;
   Plane shared;  // the picture premultiplied, possibly reduced
+  std::mutex reductionsLock;
+  std::vector<std::pair<std::pair<int32_t, int32_t>, std::unique_ptr<const Plane>>> reductions;
   // A square picture no larger than the largest size, byte for byte, for the
   // size it already has: it is copied unchanged whatever its alpha holds.
   int32_t exactSize = 0;
@@ -601,7 +711,7 @@ PictureRenderer::PictureRenderer(const Bitmap& picture, int32_t largestSize)
 PictureRenderer::~PictureRenderer() = default;
 
 Bitmap PictureRenderer::Render(int32_t size) const {
-  const Impl& d = *impl_;
+  Impl& d = *impl_;
   if (size < 1 || size > d.largest) {
     throw std::invalid_argument("PictureRenderer: size outside 1 to the largest size");
   }
@@ -616,7 +726,7 @@ Bitmap PictureRenderer::Render(int32_t size) const {
   const SizeAxis across = PlanSizeAxis(d.shared.width, size, d.largest);
   const SizeAxis down = PlanSizeAxis(d.shared.height, size, d.largest);
   if (across.factor > 1 || down.factor > 1) {
-    Resample(ReducePlane(d.shared, across, down), across, down, size, canvas);
+    Resample(d.ReductionFor(across, down), across, down, size, canvas);
   } else {
     Resample(d.shared, across, down, size, canvas);
   }
