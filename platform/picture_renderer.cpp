@@ -304,36 +304,50 @@ int16_t Offset(uint32_t value) {
 
 // ---- Box reductions ----
 
-// One pixel, the word blue | green << 8 | red << 16 | alpha << 24,
-// premultiplied: blue and green, then red and alpha, each pair spread to 16 bits
-// a value in one word and multiplied by alpha at once. No product passes
-// 255 × 255, so neither spills into the other.
-inline void PremultiplyPixel(uint32_t word, uint16_t* out) {
-  const uint32_t alpha = word >> 24;
-  const uint32_t blueGreen = ((word & 0xFF) | (word & 0xFF00) << 8) * alpha;
-  const uint32_t redAlpha = ((word >> 16 & 0xFF) | uint32_t{255} << 16) * alpha;
-  std::memcpy(out, &blueGreen, 4);
-  std::memcpy(out + 2, &redAlpha, 4);
+constexpr std::size_t kBlockPixels = 4;
+
+// A block of pixels, each the word blue | green << 8 | red << 16 | alpha << 24,
+// premultiplied into 16-bit values. Each value and its multiplier (alpha, or
+// 255 for alpha itself) are first laid out in 16-bit halves of words, which
+// the compiler handles with whole-vector shifts and masks; the words are then
+// read as 16-bit numbers and multiplied pairwise, which it does 8 at a time.
+// No product passes 255 × 255, so 16 bits hold it.
+void PremultiplyBlock(const uint32_t (&words)[kBlockPixels], uint16_t* out) {
+  uint32_t pairs[2 * kBlockPixels];
+  uint32_t alphas[2 * kBlockPixels];
+  for (std::size_t b = 0; b < kBlockPixels; ++b) {
+    const uint32_t word = words[b];
+    const uint32_t alpha = word >> 24;
+    pairs[2 * b] = (word & 0xFF) | (word & 0xFF00) << 8;           // blue, green
+    pairs[2 * b + 1] = (word >> 16 & 0xFF) | uint32_t{255} << 16;  // red, 255
+    alphas[2 * b] = alpha | alpha << 16;
+    alphas[2 * b + 1] = alpha | alpha << 16;
+  }
+  uint16_t values[4 * kBlockPixels];
+  uint16_t multipliers[4 * kBlockPixels];
+  std::memcpy(values, pairs, sizeof values);
+  std::memcpy(multipliers, alphas, sizeof multipliers);
+  for (std::size_t k = 0; k < 4 * kBlockPixels; ++k) {
+    out[k] = static_cast<uint16_t>(values[k] * multipliers[k]);
+  }
 }
 
-// A row of straight-alpha pixels as premultiplied values. A block of pixels at
-// a time is copied into words first: the loop over a block then touches no
-// bytes, which could alias the output, and the compiler turns it into vector
-// instructions.
+// A row of straight-alpha pixels as premultiplied values, a block at a time;
+// the last, short block is padded.
 void PremultiplyRow(const uint8_t* row, int32_t width, uint16_t* out) {
-  constexpr std::size_t kPixels = kBlock / 4;
   const auto pixels = static_cast<std::size_t>(width);
-  uint32_t words[kPixels];
+  uint32_t words[kBlockPixels];
   std::size_t x = 0;
-  for (; x + kPixels <= pixels; x += kPixels) {
+  for (; x + kBlockPixels <= pixels; x += kBlockPixels) {
     std::memcpy(words, row + x * 4, sizeof words);
-    for (std::size_t b = 0; b < kPixels; ++b) {
-      PremultiplyPixel(words[b], out + (x + b) * 4);
-    }
+    PremultiplyBlock(words, out + x * 4);
   }
-  for (; x < pixels; ++x) {
-    std::memcpy(words, row + x * 4, 4);
-    PremultiplyPixel(words[0], out + x * 4);
+  if (x < pixels) {
+    std::fill(std::begin(words), std::end(words), 0);
+    std::memcpy(words, row + x * 4, (pixels - x) * 4);
+    uint16_t last[4 * kBlockPixels];
+    PremultiplyBlock(words, last);
+    std::memcpy(out + x * 4, last, (pixels - x) * 4 * sizeof(uint16_t));
   }
 }
 
@@ -586,14 +600,16 @@ AcrossWeights SpreadForAcross(const AxisWeights& axis) {
 }
 
 // A premultiplied colour back to straight alpha in 8 bits: (colour × 255 +
-// alpha / 2) / alpha. Opaque pixels, the common case, divide by a constant,
-// which compiles to a multiply; other alphas by one reciprocal, rounded up, for
-// all three colours: the numerator stays below 2^24 and alpha below 2^16, so
-// its error stays under 1 / alpha and the quotient is exact.
+// alpha / 2) / alpha. For opaque pixels, the common case, that is (colour +
+// 127) / 255 (255 × colour + 32512 lies 127.5 × 255 above 255 × colour, and no
+// multiple of 255 × 255 falls in the last half step), a division by a constant,
+// which compiles to a multiply. Other alphas take one reciprocal, rounded up,
+// for all three colours: the numerator stays below 2^24 and alpha below 2^16,
+// so its error stays under 1 / alpha and the quotient is exact.
 void Unpremultiply(const int32_t* colour, int32_t alpha, uint8_t* out) {
   if (alpha == kFull) {
     for (int c = 0; c < 3; ++c) {
-      out[c] = static_cast<uint8_t>((colour[c] * 255 + kFull / 2) / kFull);
+      out[c] = static_cast<uint8_t>((colour[c] + 127) / 255);
     }
     return;
   }
