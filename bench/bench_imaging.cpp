@@ -230,10 +230,27 @@ void BM_PrepareRenderer(benchmark::State& state) {
   }
 }
 
+// One size alone, its own reduction of the shared picture included: the
+// renderer is made afresh, untimed, for every run, since it keeps reductions.
+void BM_RenderOneSize(benchmark::State& state) {
+  const Bitmap picture = NoisyPicture(static_cast<int32_t>(state.range(0)));
+  const auto size = static_cast<int32_t>(state.range(1));
+  for (auto _ : state) {
+    state.PauseTiming();
+    const PictureRenderer renderer(picture, 256);
+    state.ResumeTiming();
+    Bitmap canvas = renderer.Render(size);
+    benchmark::DoNotOptimize(canvas.data());
+  }
+}
+
 BENCHMARK(BM_DecodeLiteralPng)->Arg(1000)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeStoredPng)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrepareRenderer)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderAllSizes)->Arg(1000)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderOneSize)
+    ->ArgsProduct({{1024}, {256, 128, 96, 16}})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace zelmor

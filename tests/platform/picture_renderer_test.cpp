@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "tests/support/picture_writer.h"
@@ -329,6 +330,87 @@ TEST(PictureRendererTest, ReductionMatchesDirectRenderingOfSmoothPictures) {
       continue;
     }
     EXPECT_LE(LargestDifference(renderer.Render(size), ReferenceRender(picture, size)), 2) << size;
+  }
+}
+
+// ---- Each size's own box reduction, at ratios that do not divide evenly ----
+
+// Pictures large enough for every size to take its own box reduction of the
+// shared picture, with factors that leave remainders or must fall back to a
+// smaller divisor, square and not.
+struct AwkwardShape {
+  int32_t width, height, largest;
+};
+constexpr AwkwardShape kAwkwardShapes[] = {
+    {1000, 1000, 256}, {4095, 4095, 256}, {4096, 1000, 256}, {700, 2999, 96}};
+
+TEST(PictureRendererTest, OwnReductionsKeepFlatColourCheckerboardAndOpacity) {
+  for (const AwkwardShape& shape : kAwkwardShapes) {
+    const std::string name = std::to_string(shape.width) + "x" + std::to_string(shape.height);
+    int wrong = 0;
+    ForEveryRenderedPixel(
+        MakeBitmap(shape.width, shape.height, [](int32_t, int32_t) { return 0x80FF8040u; }),
+        shape.largest,
+        [&](int32_t, int32_t, int32_t, uint32_t pixel) { wrong += pixel != 0x80FF8040u; });
+    EXPECT_EQ(wrong, 0) << name << " flat colour";
+
+    int worst = 0;
+    int seeThrough = 0;
+    ForEveryRenderedPixel(
+        MakeBitmap(
+            shape.width, shape.height,
+            [](int32_t x, int32_t y) { return (x + y) % 2 == 0 ? 0xFF000000u : 0xFFFFFFFFu; }),
+        shape.largest, [&](int32_t, int32_t, int32_t, uint32_t pixel) {
+          seeThrough += pixel >> 24 != 255;
+          for (int shift = 0; shift < 24; shift += 8) {
+            worst = std::max(worst, std::abs(static_cast<int>((pixel >> shift) & 0xFF) - 128));
+          }
+        });
+    EXPECT_LE(worst, 3) << name << " checkerboard";
+    EXPECT_EQ(seeThrough, 0) << name << " checkerboard";
+  }
+}
+
+// Smooth waves that run right up to the edges, where a box reduction that
+// extended its edge boxes rather than the edge itself would go wrong.
+Bitmap SmoothWaves(int32_t width, int32_t height) {
+  return MakeBitmap(width, height, [](int32_t x, int32_t y) {
+    const auto wave = [](double phase) {
+      return static_cast<uint32_t>(std::lround(127.5 + 127.5 * std::sin(phase)));
+    };
+    return wave(y / 130.0 + 1) << 24 | wave(x / 80.0) << 16 | wave((x - y) / 150.0) << 8 |
+           wave(x / 260.0 + y / 190.0);
+  });
+}
+
+TEST(PictureRendererTest, OwnReductionsMatchDirectRenderingOfSmoothPictures) {
+  const struct {
+    int32_t width, height, largest, size;
+  } cases[] = {{1000, 1000, 256, 24},
+               {1000, 1000, 256, 96},
+               {2000, 500, 128, 48},
+               {2000, 500, 128, 16},
+               {999, 1331, 64, 32}};
+  for (const auto& c : cases) {
+    const Bitmap picture = SmoothWaves(c.width, c.height);
+    const PictureRenderer renderer(picture, c.largest);
+    EXPECT_LE(LargestDifference(renderer.Render(c.size), ReferenceRender(picture, c.size)), 2)
+        << c.width << "x" << c.height << " to " << c.size;
+  }
+}
+
+// Sizes that reduce the shared picture alike share one reduction; asking for
+// the sizes in any order gives the same bytes.
+TEST(PictureRendererTest, OrderOfSizesDoesNotMatter) {
+  const Bitmap picture = Noise(1200, 900, 17, 0x3F);
+  const PictureRenderer upwards(picture, 256);
+  const PictureRenderer downwards(picture, 256);
+  std::vector<Bitmap> first;
+  for (const int32_t size : kSizes) {
+    first.push_back(upwards.Render(size));
+  }
+  for (std::size_t i = std::size(kSizes); i-- > 0;) {
+    EXPECT_TRUE(SameBytes(downwards.Render(kSizes[i]), first[i])) << kSizes[i];
   }
 }
 
