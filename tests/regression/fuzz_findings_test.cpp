@@ -10,6 +10,7 @@
 #include "generate/generate_icon.h"
 #include "platform/line_random.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelmor {
@@ -47,6 +48,52 @@ TEST(FuzzFindings, AShortBmpDeclaringAHugePictureIsDamaged) {
       messages.messages(),
       (std::vector<RecordedMessage>{{"Unsupported or damaged image file.", MessageIcon::kError}}));
   EXPECT_EQ(dir.List(), std::vector<std::string>{"input.picture"});
+}
+
+void PutBigEndian32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    out.push_back(static_cast<uint8_t>(v >> shift));
+  }
+}
+
+void PutTag(std::vector<uint8_t>& out, const std::string& tag) {
+  for (const char c : tag) {
+    out.push_back(static_cast<uint8_t>(c));
+  }
+}
+
+// An ICNS file whose table of contents gives its one element ('icp4', a PNG)
+// the length 0. Qt's ICNS reader took that as a request for 8 GiB and
+// allocated it: address space only (the buffer is filled with the file's few
+// bytes), but the fuzz run's allocation limit stopped there. The picture is
+// still read. Run 32 bits, no lines, size 16.
+TEST(FuzzFindings, AnIcnsTableOfContentsWithALengthOfZeroIsReadInBoundedMemory) {
+  const std::vector<uint8_t> png =
+      testing::EncodePng(testing::MakeBitmap(12, 7, [](int32_t x, int32_t y) {
+        return 0xFF000000u | uint32_t(x * 20) << 8 | uint32_t(y);
+      }));
+  std::vector<uint8_t> body;
+  PutTag(body, "TOC ");
+  PutBigEndian32(body, 16);
+  PutTag(body, "icp4");
+  PutBigEndian32(body, 0);
+  PutTag(body, "icp4");
+  PutBigEndian32(body, static_cast<uint32_t>(8 + png.size()));
+  body.insert(body.end(), png.begin(), png.end());
+  std::vector<uint8_t> icns;
+  PutTag(icns, "icns");
+  PutBigEndian32(icns, static_cast<uint32_t>(8 + body.size()));
+  icns.insert(icns.end(), body.begin(), body.end());
+
+  TempDir dir;
+  const std::string input = dir.File("input.picture");
+  const std::string output = dir.File("output.ico");
+  WriteBytes(input, icns);
+  MessageRecorder messages;
+  LineRandom::Seed(1);
+  EXPECT_TRUE(GenerateIconFile(input, output, {}, {16}, 32));
+  EXPECT_TRUE(messages.messages().empty());
+  EXPECT_EQ(testing::ReadBytes(output).size(), 22u + 40 + 16 * 16 * 4 + 16 * 4);
 }
 
 }  // namespace
