@@ -25,8 +25,9 @@
 #include <utility>
 #include <vector>
 
-// Pixels are read four bytes at a time and premultiplied values written two at
-// a time; the byte order of the words is the Bitmap's only on these machines.
+// Pixels are read as 32-bit words and their premultiplied values taken from
+// 16-bit halves of words; the byte order of those is the Bitmap's only on
+// these machines.
 static_assert(std::endian::native == std::endian::little,
               "the renderer reads blue, green, red, alpha as one little-endian word");
 
@@ -304,7 +305,7 @@ int16_t Offset(uint32_t value) {
 
 // ---- Box reductions ----
 
-constexpr std::size_t kBlockPixels = 4;
+constexpr std::size_t kBlockPixels = kBlock / 4;
 
 // A block of pixels, each the word blue | green << 8 | red << 16 | alpha << 24,
 // premultiplied into 16-bit values. Each value and its multiplier (alpha, or
@@ -396,10 +397,8 @@ void SumBoxes(const uint32_t* columnSums, const std::vector<Span>& columns, uint
   }
 }
 
-// Writes the rounded means of one row of boxes, `rowCount` rows tall, from
-// their sums (RoundUpToBlock(4 × boxes) of them): all with the common width's
-// divider first, in blocks the compiler vectorizes, then the few other boxes
-// again with their own.
+// `count` sums, a whole number of blocks, through `mean`, in blocks the
+// compiler vectorizes.
 template <typename Mean>
 void WriteMeans(const uint32_t* sums, std::size_t count, Mean mean, int16_t* out) {
   for (std::size_t k = 0; k < count; k += kBlock) {
@@ -409,6 +408,9 @@ void WriteMeans(const uint32_t* sums, std::size_t count, Mean mean, int16_t* out
   }
 }
 
+// Writes the rounded means of one row of boxes, `rowCount` rows tall, from
+// their sums (RoundUpToBlock(4 × boxes) of them): all with the common width's
+// divider first, then the few other boxes again with their own.
 void WriteBoxMeans(const uint32_t* boxSums, std::size_t count, const std::vector<Span>& columns,
                    const BoxWidths& widths, int32_t rowCount, int16_t* out) {
   const RoundingDivider common(static_cast<uint32_t>(rowCount * widths.common));
