@@ -307,48 +307,49 @@ int16_t Offset(uint32_t value) {
 
 constexpr std::size_t kBlockPixels = kBlock / 4;
 
-// A block of pixels, each the word blue | green << 8 | red << 16 | alpha << 24,
-// premultiplied into 16-bit values. Each value and its multiplier (alpha, or
-// 255 for alpha itself) are first laid out in 16-bit halves of words, which
-// the compiler handles with whole-vector shifts and masks; the words are then
-// read as 16-bit numbers and multiplied pairwise, which it does 8 at a time.
-// No product passes 255 × 255, so 16 bits hold it.
-void PremultiplyBlock(const uint32_t (&words)[kBlockPixels], uint16_t* out) {
-  uint32_t pairs[2 * kBlockPixels];
-  uint32_t alphas[2 * kBlockPixels];
-  for (std::size_t b = 0; b < kBlockPixels; ++b) {
-    const uint32_t word = words[b];
-    const uint32_t alpha = word >> 24;
-    pairs[2 * b] = (word & 0xFF) | (word & 0xFF00) << 8;           // blue, green
-    pairs[2 * b + 1] = (word >> 16 & 0xFF) | uint32_t{255} << 16;  // red, 255
-    alphas[2 * b] = alpha | alpha << 16;
-    alphas[2 * b + 1] = alpha | alpha << 16;
-  }
-  uint16_t values[4 * kBlockPixels];
-  uint16_t multipliers[4 * kBlockPixels];
-  std::memcpy(values, pairs, sizeof values);
-  std::memcpy(multipliers, alphas, sizeof multipliers);
-  for (std::size_t k = 0; k < 4 * kBlockPixels; ++k) {
-    out[k] = static_cast<uint16_t>(values[k] * multipliers[k]);
+// `blocks` blocks of pixels, each pixel the word blue | green << 8 | red << 16
+// | alpha << 24, premultiplied into 16-bit values. Each value and its
+// multiplier (alpha, or 255 for alpha itself) are first laid out in 16-bit
+// halves of words, which the compiler handles with whole-vector shifts and
+// masks; the words are then read as 16-bit numbers and multiplied pairwise,
+// which it does 8 at a time. No product passes 255 × 255, so 16 bits hold it.
+void PremultiplyBlocks(const uint8_t* pixels, std::size_t blocks, uint16_t* out) {
+  for (std::size_t block = 0; block < blocks; ++block) {
+    uint32_t words[kBlockPixels];
+    std::memcpy(words, pixels + block * kBlockPixels * 4, sizeof words);
+    uint32_t pairs[2 * kBlockPixels];
+    uint32_t alphas[2 * kBlockPixels];
+    for (std::size_t b = 0; b < kBlockPixels; ++b) {
+      const uint32_t word = words[b];
+      const uint32_t alpha = word >> 24;
+      pairs[2 * b] = (word & 0xFF) | (word & 0xFF00) << 8;           // blue, green
+      pairs[2 * b + 1] = (word >> 16 & 0xFF) | uint32_t{255} << 16;  // red, 255
+      alphas[2 * b] = alpha | alpha << 16;
+      alphas[2 * b + 1] = alpha | alpha << 16;
+    }
+    uint16_t values[4 * kBlockPixels];
+    uint16_t multipliers[4 * kBlockPixels];
+    std::memcpy(values, pairs, sizeof values);
+    std::memcpy(multipliers, alphas, sizeof multipliers);
+    uint16_t* products = out + block * kBlockPixels * 4;
+    for (std::size_t k = 0; k < 4 * kBlockPixels; ++k) {
+      products[k] = static_cast<uint16_t>(values[k] * multipliers[k]);
+    }
   }
 }
 
-// A row of straight-alpha pixels as premultiplied values, a block at a time;
-// the last, short block is padded.
+// A row of straight-alpha pixels as premultiplied values; the last, short
+// block is padded.
 void PremultiplyRow(const uint8_t* row, int32_t width, uint16_t* out) {
   const auto pixels = static_cast<std::size_t>(width);
-  uint32_t words[kBlockPixels];
-  std::size_t x = 0;
-  for (; x + kBlockPixels <= pixels; x += kBlockPixels) {
-    std::memcpy(words, row + x * 4, sizeof words);
-    PremultiplyBlock(words, out + x * 4);
-  }
-  if (x < pixels) {
-    std::fill(std::begin(words), std::end(words), 0);
-    std::memcpy(words, row + x * 4, (pixels - x) * 4);
-    uint16_t last[4 * kBlockPixels];
-    PremultiplyBlock(words, last);
-    std::memcpy(out + x * 4, last, (pixels - x) * 4 * sizeof(uint16_t));
+  const std::size_t whole = pixels / kBlockPixels * kBlockPixels;
+  PremultiplyBlocks(row, whole / kBlockPixels, out);
+  if (whole < pixels) {
+    uint8_t last[kBlockPixels * 4] = {};
+    std::memcpy(last, row + whole * 4, (pixels - whole) * 4);
+    uint16_t products[kBlockPixels * 4];
+    PremultiplyBlocks(last, 1, products);
+    std::memcpy(out + whole * 4, products, (pixels - whole) * 4 * sizeof(uint16_t));
   }
 }
 
