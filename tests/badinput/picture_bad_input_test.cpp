@@ -196,6 +196,14 @@ Bytes Rows(std::size_t rows, std::size_t rowBytes, uint8_t value = 0x42) {
   return Bytes(rows * rowBytes, value);
 }
 
+// A 34-byte lossless WebP (found by fuzzing) whose header declares
+// 16376 x 16384 and whose 9 bytes of entropy-coded data fill all of it.
+Bytes TinyWebpAtTheLimit() {
+  return {'R',  'I',  'F',  'F',  26,   0,    0,    0,    'W',  'E',  'B',  'P',
+          'V',  'P',  '8',  'L',  13,   0,    0,    0,    0x2F, 0xF7, 0xFF, 0xFF,
+          0x0F, 0x07, 0x10, 0x11, 0x11, 0x88, 0x88, 0xFE, 0x07, 0x00};
+}
+
 std::vector<PictureCase> HostilePictures() {
   using testing::BmpFile;
   return {
@@ -224,6 +232,8 @@ std::vector<PictureCase> HostilePictures() {
       // 0), and the largest memory any picture can make the engine take.
       {"RunLengthBmpAtTheLimit", "sparse.bmp", FileOf(BmpFile(16384, 16384, 8, 1, 2, {0, 0, 0, 1})),
        Expect::kIcon},
+      // The same from a real decoder that writes every pixel.
+      {"TinyWebpAtTheLimit", "tiny.webp", FileOf(TinyWebpAtTheLimit()), Expect::kIcon},
   };
 }
 
