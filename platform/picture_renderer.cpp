@@ -44,6 +44,11 @@ constexpr int32_t kFull = 255 * 255;
 // so the inner loops have a fixed length the compiler can turn into vector
 // instructions (integer arithmetic: the result does not depend on it).
 constexpr std::size_t kBlock = 16;
+// Loops that widen 16-bit values to 32 bits or narrow them back go this many
+// at a time instead: one vector of 16-bit values, so the compiler leaves no
+// loop inside the block.
+constexpr std::size_t kWidenBlock = 8;
+static_assert(kBlock % kWidenBlock == 0);
 // The reduced picture is stored less this, as signed 16-bit values, so that
 // the heaviest loop multiplies 16-bit numbers only. Each output value's
 // weights add up to exactly kWeightOne, so the offset comes back as
@@ -305,7 +310,7 @@ int16_t Offset(uint32_t value) {
 
 // ---- Box reductions ----
 
-constexpr std::size_t kBlockPixels = kBlock / 4;
+constexpr std::size_t kBlockPixels = 4;
 
 // `blocks` blocks of pixels, each pixel the word blue | green << 8 | red << 16
 // | alpha << 24, premultiplied into 16-bit values. Each value and its
@@ -359,15 +364,15 @@ void PremultiplyRow(const uint8_t* row, int32_t width, uint16_t* out) {
 template <typename Value>
 void AddToColumns(std::size_t count, bool first, uint32_t* sums, Value value) {
   if (first) {
-    for (std::size_t k = 0; k < count; k += kBlock) {
-      for (std::size_t b = 0; b < kBlock; ++b) {
+    for (std::size_t k = 0; k < count; k += kWidenBlock) {
+      for (std::size_t b = 0; b < kWidenBlock; ++b) {
         sums[k + b] = value(k + b);
       }
     }
     return;
   }
-  for (std::size_t k = 0; k < count; k += kBlock) {
-    for (std::size_t b = 0; b < kBlock; ++b) {
+  for (std::size_t k = 0; k < count; k += kWidenBlock) {
+    for (std::size_t b = 0; b < kWidenBlock; ++b) {
       sums[k + b] += value(k + b);
     }
   }
@@ -402,8 +407,8 @@ void SumBoxes(const uint32_t* columnSums, const std::vector<Span>& columns, uint
 // compiler vectorizes.
 template <typename Mean>
 void WriteMeans(const uint32_t* sums, std::size_t count, Mean mean, int16_t* out) {
-  for (std::size_t k = 0; k < count; k += kBlock) {
-    for (std::size_t b = 0; b < kBlock; ++b) {
+  for (std::size_t k = 0; k < count; k += kWidenBlock) {
+    for (std::size_t b = 0; b < kWidenBlock; ++b) {
       out[k + b] = Offset(mean(sums[k + b]));
     }
   }
