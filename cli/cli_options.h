@@ -11,22 +11,21 @@ namespace zelmor::cli {
 
 struct CliOptions {
   std::vector<std::string> inputs;
-  std::string output;                   // empty: derived from each input
-  std::vector<int32_t> sizes{48};       // largest first, no duplicates
+  std::string output;              // empty: derived from each input
+  std::vector<int32_t> sizes{48};  // largest first, no duplicates
   int32_t depth = 32;
   bool lines = false;
-  int32_t minCount = 0;                 // in order, maximum capped at 1000
+  int32_t minCount = 0;  // in order, maximum capped at 1000
   int32_t maxCount = 0;
-  COLORREF color = 0x0000FF;            // red
-  std::optional<uint32_t> seed;         // none: the clock
+  COLORREF color = 0x0000FF;     // red
+  std::optional<uint32_t> seed;  // none: the clock
   bool help = false;
   bool version = false;
 };
 
 // Parses the arguments after the program name. On a usage error returns
 // nothing and sets `error` to a one-line reason.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
-                                          std::string& error);
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
 
 extern const char kUsage[];
 

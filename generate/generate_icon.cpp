@@ -15,12 +15,13 @@
 namespace zelmor {
 namespace {
 
-bool IsSupportedDepth(int32_t bits) { return bits == 4 || bits == 8 || bits == 24 || bits == 32; }
+bool IsSupportedDepth(int32_t bits) {
+  return bits == 4 || bits == 8 || bits == 24 || bits == 32;
+}
 
 // Renders and encodes every size. Only sizes that can be rendered at all are
 // kept, so the directory never announces an image the file does not hold.
-std::vector<IconImageData> EncodeAllSizes(const Bitmap& picture,
-                                          const std::vector<int32_t>& sizes,
+std::vector<IconImageData> EncodeAllSizes(const Bitmap& picture, const std::vector<int32_t>& sizes,
                                           const LineOverlaySettings& lines, int32_t bitDepth) {
   const int32_t largest = *std::max_element(sizes.begin(), sizes.end());
   const PictureRenderer renderer(picture, largest);
@@ -88,8 +89,9 @@ bool GenerateIconFile(std::string inputPath, std::string outputPath, LineOverlay
   }
   picture.reset();
 
-  WriteIconFile(images, bitDepth,
-                [&output](std::span<const uint8_t> bytes) { output->Write(bytes.data(), bytes.size()); });
+  WriteIconFile(images, bitDepth, [&output](std::span<const uint8_t> bytes) {
+    output->Write(bytes.data(), bytes.size());
+  });
   output->Commit();
   return true;
 }

@@ -12,7 +12,9 @@ namespace {
 
 thread_local std::optional<OutputFault> output_fault;
 
-QString ToQString(const std::string& path) { return QString::fromUtf8(path.data(), path.size()); }
+QString ToQString(const std::string& path) {
+  return QString::fromUtf8(path.data(), path.size());
+}
 
 FileError::Cause CauseOf(QFileDevice::FileError error) {
   // Qt reports a full disk (and a quota) as a resource error.
@@ -38,8 +40,8 @@ class QtInputFile final : public InputFile {
   std::size_t Read(uint8_t* buffer, std::size_t count) override {
     std::size_t done = 0;
     while (done < count) {
-      const qint64 got = file_.read(reinterpret_cast<char*>(buffer) + done,
-                                    static_cast<qint64>(count - done));
+      const qint64 got =
+          file_.read(reinterpret_cast<char*>(buffer) + done, static_cast<qint64>(count - done));
       if (got < 0) {
         throw FileError(CauseOf(file_.error()), user_path_);
       }
@@ -139,6 +141,8 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& path) {
   return file;
 }
 
-void SetOutputFaultForTesting(std::optional<OutputFault> fault) { output_fault = fault; }
+void SetOutputFaultForTesting(std::optional<OutputFault> fault) {
+  output_fault = fault;
+}
 
 }  // namespace zelmor

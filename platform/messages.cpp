@@ -15,13 +15,14 @@ void ShowMessage(const std::string& text, MessageIcon icon) {
     current_sink(text, icon);
     return;
   }
-  std::fprintf(stderr, "%s: %s\n", icon == MessageIcon::kError ? "error" : "warning",
-               text.c_str());
+  std::fprintf(stderr, "%s: %s\n", icon == MessageIcon::kError ? "error" : "warning", text.c_str());
 }
 
 ScopedMessageSink::ScopedMessageSink(MessageSink sink)
     : previous_(std::exchange(current_sink, std::move(sink))) {}
 
-ScopedMessageSink::~ScopedMessageSink() { current_sink = std::move(previous_); }
+ScopedMessageSink::~ScopedMessageSink() {
+  current_sink = std::move(previous_);
+}
 
 }  // namespace zelmor

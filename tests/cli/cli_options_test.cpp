@@ -77,19 +77,16 @@ TEST_P(CliUsageErrorTest, IsRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, CliUsageErrorTest,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"-s", "0", "x"},
-                      std::vector<std::string>{"-s", "257", "x"},
-                      std::vector<std::string>{"-s", "16,,32", "x"},
-                      std::vector<std::string>{"-d", "16", "x"},
-                      std::vector<std::string>{"-l", "5", "x"},
-                      std::vector<std::string>{"-l", "-3-5", "x"},
-                      std::vector<std::string>{"-l", "5-99999999999", "x"},
-                      std::vector<std::string>{"-c", "red", "x"},
-                      std::vector<std::string>{"-c", "12345", "x"},
-                      std::vector<std::string>{"--seed", "-1", "x"},
-                      std::vector<std::string>{"-o", "out.ico", "a.png", "b.png"},
-                      std::vector<std::string>{"--frobnicate", "x"},
-                      std::vector<std::string>{"x", "-o"}));
+    ::testing::Values(
+        std::vector<std::string>{}, std::vector<std::string>{"-s", "0", "x"},
+        std::vector<std::string>{"-s", "257", "x"}, std::vector<std::string>{"-s", "16,,32", "x"},
+        std::vector<std::string>{"-d", "16", "x"}, std::vector<std::string>{"-l", "5", "x"},
+        std::vector<std::string>{"-l", "-3-5", "x"},
+        std::vector<std::string>{"-l", "5-99999999999", "x"},
+        std::vector<std::string>{"-c", "red", "x"}, std::vector<std::string>{"-c", "12345", "x"},
+        std::vector<std::string>{"--seed", "-1", "x"},
+        std::vector<std::string>{"-o", "out.ico", "a.png", "b.png"},
+        std::vector<std::string>{"--frobnicate", "x"}, std::vector<std::string>{"x", "-o"}));
 
 }  // namespace
 }  // namespace zelmor::cli

@@ -28,7 +28,9 @@ CliResult RunCli(const QStringList& args) {
           process.readAllStandardError().toStdString()};
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 std::string WritePng(const TempDir& dir, const std::string& name) {
   QImage image(24, 24, QImage::Format_ARGB32);
@@ -59,8 +61,8 @@ TEST(CliRun, AFailingInputIsReportedAndTheOthersStillRun) {
   WriteBytes(text, {'h', 'i'});
   const CliResult run = RunCli({Q(missing), Q(text), Q(good)});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "zelmor-cli: " + missing + ": File does not exist.\n" + "zelmor-cli: " +
-                         text + ": Unsupported or damaged image file.\n");
+  EXPECT_EQ(run.err, "zelmor-cli: " + missing + ": File does not exist.\n" + "zelmor-cli: " + text +
+                         ": Unsupported or damaged image file.\n");
   EXPECT_EQ(run.out, dir.File("good生成.ico") + "\n");
 }
 

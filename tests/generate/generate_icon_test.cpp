@@ -20,7 +20,9 @@ using testing::RecordedMessage;
 using testing::TempDir;
 using testing::WriteBytes;
 
-uint32_t Le16(const std::vector<uint8_t>& b, std::size_t at) { return b.at(at) | b.at(at + 1) << 8; }
+uint32_t Le16(const std::vector<uint8_t>& b, std::size_t at) {
+  return b.at(at) | b.at(at + 1) << 8;
+}
 uint32_t Le32(const std::vector<uint8_t>& b, std::size_t at) {
   return Le16(b, at) | Le16(b, at + 2) << 16;
 }
@@ -38,8 +40,8 @@ std::vector<Entry> ReadDirectory(const std::vector<uint8_t>& file) {
   uint32_t expected_offset = 6 + 16 * Le16(file, 4);
   for (uint32_t i = 0; i < Le16(file, 4); ++i) {
     const std::size_t e = 6 + 16 * i;
-    entries.push_back({file.at(e), static_cast<int>(Le16(file, e + 6)), Le32(file, e + 8),
-                       Le32(file, e + 12)});
+    entries.push_back(
+        {file.at(e), static_cast<int>(Le16(file, e + 6)), Le32(file, e + 8), Le32(file, e + 12)});
     EXPECT_EQ(entries.back().offset, expected_offset);
     expected_offset += entries.back().bytes;
   }
@@ -210,8 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MessageIcon::kError},
         FailureCase{"output is a folder", "Failed to create output icon file.",
                     MessageIcon::kError},
-        FailureCase{"out of memory", "Not enough memory to create the icon.",
-                    MessageIcon::kError}),
+        FailureCase{"out of memory", "Not enough memory to create the icon.", MessageIcon::kError}),
     [](const auto& info) {
       std::string name = info.param.name;
       for (char& c : name)
