@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "tests/support/bmp_file.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -26,18 +27,6 @@ void SetBigEndian32(std::vector<uint8_t>& bytes, std::size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) {
     bytes[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
   }
-}
-
-// The CRC-32 that PNG chunks carry (reflected, polynomial 0xEDB88320).
-uint32_t Crc32(const uint8_t* data, std::size_t size) {
-  uint32_t crc = 0xFFFFFFFF;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
-    }
-  }
-  return ~crc;
 }
 
 Bitmap SmallPicture(int32_t width, int32_t height) {
@@ -74,7 +63,7 @@ std::vector<uint8_t> PngDeclaring(uint32_t width, uint32_t height) {
   }
   SetBigEndian32(png, 16, width);
   SetBigEndian32(png, 20, height);
-  SetBigEndian32(png, 29, Crc32(png.data() + 12, 17));
+  SetBigEndian32(png, 29, PngCrc32(png.data() + 12, 17));
   return png;
 }
 
@@ -114,28 +103,12 @@ std::vector<uint8_t> JpegDeclaring(uint16_t width, uint16_t height) {
 
 std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bitCount, uint32_t compression,
                              uint32_t paletteEntries, const std::vector<uint8_t>& pixels) {
-  const uint32_t pixelsAt = 14 + 40 + 4 * paletteEntries;
-  std::vector<uint8_t> out = {'B', 'M'};
-  Put32(out, pixelsAt + static_cast<uint32_t>(pixels.size()));
-  Put32(out, 0);
-  Put32(out, pixelsAt);
-  Put32(out, 40);
-  Put32(out, static_cast<uint32_t>(width));
-  Put32(out, static_cast<uint32_t>(height));
-  Put16(out, 1);
-  Put16(out, bitCount);
-  Put32(out, compression);
-  Put32(out, static_cast<uint32_t>(pixels.size()));
-  Put32(out, 0);
-  Put32(out, 0);
-  Put32(out, paletteEntries);
-  Put32(out, 0);
+  std::vector<uint32_t> greys;
   for (uint32_t i = 0; i < paletteEntries; ++i) {
-    const auto grey = static_cast<uint8_t>(i * 255 / std::max<uint32_t>(1, paletteEntries - 1));
-    out.insert(out.end(), {grey, grey, grey, 0});
+    const uint32_t grey = i * 255 / std::max<uint32_t>(1, paletteEntries - 1);
+    greys.push_back(grey << 16 | grey << 8 | grey);
   }
-  out.insert(out.end(), pixels.begin(), pixels.end());
-  return out;
+  return BuildBmpFile(width, height, bitCount, compression, greys, pixels);
 }
 
 std::vector<uint8_t> PictureFileBytes(const std::string& format) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/imaging.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -189,17 +190,6 @@ void Put32BigEndian(std::vector<uint8_t>& out, uint32_t value) {
   }
 }
 
-uint32_t Crc32(const uint8_t* data, std::size_t size) {
-  uint32_t crc = 0xFFFFFFFF;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
-    }
-  }
-  return ~crc;
-}
-
 // A PNG signature and a valid IHDR chunk for an 8-bit RGBA picture of the
 // given size, followed by a few bytes of nothing.
 std::vector<uint8_t> PngHeaderDeclaring(uint32_t width, uint32_t height) {
@@ -210,7 +200,7 @@ std::vector<uint8_t> PngHeaderDeclaring(uint32_t width, uint32_t height) {
   Put32BigEndian(out, width);
   Put32BigEndian(out, height);
   out.insert(out.end(), {8, 6, 0, 0, 0});
-  Put32BigEndian(out, Crc32(out.data() + typeAt, out.size() - typeAt));
+  Put32BigEndian(out, testing::PngCrc32(out.data() + typeAt, out.size() - typeAt));
   out.insert(out.end(), 16, 0);
   return out;
 }

@@ -14,6 +14,7 @@
 
 #include "generate/generate_icon.h"
 #include "platform/imaging.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
@@ -27,15 +28,6 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 constexpr uint32_t kColour0 = 0xFF0A141E;  // palette entry 0: red 10, green 20, blue 30
 constexpr uint32_t kColour1 = 0xFFC86432;  // palette entry 1: red 200, green 100, blue 50
 
@@ -43,29 +35,10 @@ constexpr uint32_t kColour1 = 0xFFC86432;  // palette entry 1: red 200, green 10
 // colours above; `codes` is its pixel data.
 std::vector<uint8_t> BuildRunLengthBmp(int32_t width, int32_t height, uint16_t bitCount,
                                        uint32_t compression, const std::vector<uint8_t>& codes) {
-  const uint32_t colours = 1u << bitCount;
-  const uint32_t pixelsAt = 14 + 40 + 4 * colours;
-  std::vector<uint8_t> out = {'B', 'M'};
-  Put32(out, pixelsAt + static_cast<uint32_t>(codes.size()));
-  Put32(out, 0);
-  Put32(out, pixelsAt);
-  Put32(out, 40);
-  Put32(out, static_cast<uint32_t>(width));
-  Put32(out, static_cast<uint32_t>(height));
-  Put16(out, 1);
-  Put16(out, bitCount);
-  Put32(out, compression);
-  Put32(out, static_cast<uint32_t>(codes.size()));
-  Put32(out, 0);
-  Put32(out, 0);
-  Put32(out, colours);
-  Put32(out, 0);
-  for (uint32_t i = 0; i < colours; ++i) {
-    const uint32_t argb = i == 0 ? kColour0 : i == 1 ? kColour1 : 0xFF808080;
-    Put32(out, argb & 0xFFFFFF);  // blue, green, red, 0
-  }
-  out.insert(out.end(), codes.begin(), codes.end());
-  return out;
+  std::vector<uint32_t> palette(std::size_t{1} << bitCount, 0x808080);
+  palette[0] = kColour0;
+  palette[1] = kColour1;
+  return testing::BuildBmpFile(width, height, bitCount, compression, palette, codes);
 }
 
 // Leaves freed heap blocks of about `bytes` full of `fill`, where the next
