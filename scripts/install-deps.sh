@@ -9,6 +9,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
   fonts-wqy-microhei
   xvfb xauth
+  librsvg2-dev liblcms2-dev libheif-dev libavif-dev libjxl-dev libspng-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev libgif-dev zlib1g-dev
+  # second decoders and renderers the tests compare against
+  python3-pil imagemagick icoutils librsvg2-bin libheif-examples libavif-bin libjxl-tools
 )
 
 missing=()
