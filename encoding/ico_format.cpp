@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace zelmor {
 namespace {
@@ -175,6 +176,47 @@ std::vector<uint8_t> BuildIconFile(std::span<const IconImageData> images, int bi
     file.insert(file.end(), piece.begin(), piece.end());
   });
   return file;
+}
+
+IconBlock MakeBitmapBlock(const IconImageData& image, int bits) {
+  return IconBlock{MakeIconDirEntry(image, bits, 0), SerializeIconImage(image, bits)};
+}
+
+IconBlock MakePngBlock(int32_t width, int32_t height, std::vector<uint8_t> png) {
+  if (width < 1 || height < 1) throw std::invalid_argument("MakePngBlock: side below 1");
+  if (png.empty()) throw std::invalid_argument("MakePngBlock: no PNG bytes");
+  ICONDIRENTRY entry;
+  // The low byte, as for a bitmap entry: 256 as 0.
+  entry.bWidth = static_cast<uint8_t>(width & 0xFF);
+  entry.bHeight = static_cast<uint8_t>(height & 0xFF);
+  entry.bColorCount = 0;
+  entry.wPlanes = 1;
+  entry.wBitCount = 32;
+  return IconBlock{entry, std::move(png)};
+}
+
+void WriteIconBlocks(std::span<const IconBlock> blocks, const ByteSink& sink) {
+  std::vector<uint32_t> lengths;
+  lengths.reserve(blocks.size());
+  for (const IconBlock& block : blocks) {
+    if (block.bytes.size() > UINT32_MAX) {
+      throw std::invalid_argument("WriteIconBlocks: block past 4 GiB");
+    }
+    lengths.push_back(static_cast<uint32_t>(block.bytes.size()));
+  }
+  const std::vector<uint32_t> offsets = IconBlockOffsets(lengths);
+
+  std::vector<uint8_t> head;
+  head.reserve(kIconDirBytes + size_t{kIconDirEntryBytes} * blocks.size());
+  AppendIconDir(head, ICONDIR{0, 1, static_cast<uint16_t>(blocks.size())});
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    ICONDIRENTRY entry = blocks[i].entry;
+    entry.dwBytesInRes = lengths[i];
+    entry.dwImageOffset = offsets[i];
+    AppendIconDirEntry(head, entry);
+  }
+  sink(head);
+  for (const IconBlock& block : blocks) sink(block.bytes);
 }
 
 }  // namespace zelmor

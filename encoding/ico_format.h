@@ -82,4 +82,27 @@ void WriteIconFile(std::span<const IconImageData> images, int bits, const ByteSi
 // The same layout collected into one buffer.
 std::vector<uint8_t> BuildIconFile(std::span<const IconImageData> images, int bits);
 
+// One stored image beside the directory entry that announces it, for files
+// whose entries differ in depth or form. The layout fills in the entry's
+// length and offset from `bytes`.
+struct IconBlock {
+  ICONDIRENTRY entry;
+  std::vector<uint8_t> bytes;
+};
+
+// `image` as a bitmap block at depth `bits`: the entry of MakeIconDirEntry and
+// the bytes of SerializeIconImage.
+IconBlock MakeBitmapBlock(const IconImageData& image, int bits);
+
+// A complete PNG stream of a width x height 32-bit picture as a block: the
+// entry says 32 bits, 1 plane, 0 colours, and the sides as a bitmap's would
+// (their low byte, so 256 as 0). Throws std::invalid_argument for a side
+// below 1 or no bytes.
+IconBlock MakePngBlock(int32_t width, int32_t height, std::vector<uint8_t> png);
+
+// Lays out a whole ICO file of `blocks`, in order, as WriteIconFile does.
+// Throws std::invalid_argument for more than 65535 blocks or a file past
+// 4 GiB, before anything reaches the sink.
+void WriteIconBlocks(std::span<const IconBlock> blocks, const ByteSink& sink);
+
 }  // namespace zelmor

@@ -214,6 +214,48 @@ INSTANTIATE_TEST_SUITE_P(Depths, WholeFileTest, ::testing::Values(4, 8, 24, 32),
                            return "Bits" + std::to_string(info.param);
                          });
 
+TEST_P(WholeFileTest, BitmapBlocksLayOutAsTheOneDepthFile) {
+  const int bits = GetParam();
+  std::vector<IconImageData> images;
+  std::vector<IconBlock> blocks;
+  for (int32_t size : {256, 48, 5}) {
+    images.push_back(SampleImage(size, bits));
+    blocks.push_back(MakeBitmapBlock(images.back(), bits));
+  }
+  std::vector<uint8_t> file;
+  WriteIconBlocks(blocks, [&file](std::span<const uint8_t> piece) {
+    file.insert(file.end(), piece.begin(), piece.end());
+  });
+  EXPECT_EQ(file, BuildIconFile(images, bits));
+}
+
+TEST(WriteIconBlocksTest, MixesDepthsAndPngStreamsWithRunningOffsets) {
+  const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 1, 2, 3};
+  std::vector<IconBlock> blocks;
+  blocks.push_back(MakePngBlock(256, 256, png));
+  blocks.push_back(MakeBitmapBlock(SampleImage(16, 4), 4));
+  blocks.push_back(MakePngBlock(20, 40, png));
+  std::vector<uint8_t> file;
+  WriteIconBlocks(blocks, [&file](std::span<const uint8_t> piece) {
+    file.insert(file.end(), piece.begin(), piece.end());
+  });
+  ASSERT_EQ(U16At(file, 4), 3u);
+  // width, height, colours, reserved, planes, bits
+  EXPECT_THAT(Slice(file, 6, 8), ElementsAre(0, 0, 0, 0, 1, 0, 32, 0));
+  EXPECT_THAT(Slice(file, 22, 8), ElementsAre(16, 16, 16, 0, 1, 0, 4, 0));
+  EXPECT_THAT(Slice(file, 38, 8), ElementsAre(20, 40, 0, 0, 1, 0, 32, 0));
+  uint32_t offset = 6 + 16 * 3;
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    EXPECT_EQ(U32At(file, 6 + 16 * i + 8), blocks[i].bytes.size());
+    EXPECT_EQ(U32At(file, 6 + 16 * i + 12), offset);
+    EXPECT_EQ(Slice(file, offset, blocks[i].bytes.size()), blocks[i].bytes);
+    offset += static_cast<uint32_t>(blocks[i].bytes.size());
+  }
+  EXPECT_EQ(file.size(), offset);
+  EXPECT_THROW(MakePngBlock(0, 16, png), std::invalid_argument);
+  EXPECT_THROW(MakePngBlock(16, 16, {}), std::invalid_argument);
+}
+
 TEST(BuildIconFileTest, NoImagesGiveABareHeader) {
   EXPECT_THAT(BuildIconFile({}, 32), ElementsAre(0, 0, 1, 0, 0, 0));
 }
