@@ -30,4 +30,13 @@ Bitmap::Bitmap(int32_t width, int32_t height, int32_t stride, std::shared_ptr<ui
   }
 }
 
+Bitmap Bitmap::Region(int32_t x, int32_t y, int32_t w, int32_t h) const {
+  if (empty() || x < 0 || y < 0 || w <= 0 || h <= 0 || int64_t{x} + w > width_ ||
+      int64_t{y} + h > height_) {
+    throw std::invalid_argument("Bitmap: region outside the bitmap");
+  }
+  const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(y) * stride_ + std::ptrdiff_t{4} * x;
+  return Bitmap(w, h, stride_, std::shared_ptr<uint8_t>(pixels_, pixels_.get() + offset));
+}
+
 }  // namespace zelmor

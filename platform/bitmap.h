@@ -29,6 +29,10 @@ class Bitmap {
   Bitmap(const Bitmap&) = delete;
   Bitmap& operator=(const Bitmap&) = delete;
 
+  // The w x h rectangle at (x, y), sharing this bitmap's pixels and keeping
+  // them alive. Throws std::invalid_argument for a rectangle not inside it.
+  Bitmap Region(int32_t x, int32_t y, int32_t w, int32_t h) const;
+
   bool empty() const { return pixels_ == nullptr; }
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }

@@ -7,6 +7,7 @@ namespace zelmor {
 namespace {
 
 thread_local MessageSink current_sink;
+thread_local std::string current_subject;
 
 }  // namespace
 
@@ -23,6 +24,17 @@ ScopedMessageSink::ScopedMessageSink(MessageSink sink)
 
 ScopedMessageSink::~ScopedMessageSink() {
   current_sink = std::move(previous_);
+}
+
+ScopedMessageSubject::ScopedMessageSubject(std::string subject)
+    : previous_(std::exchange(current_subject, std::move(subject))) {}
+
+ScopedMessageSubject::~ScopedMessageSubject() {
+  current_subject = std::move(previous_);
+}
+
+const std::string& MessageSubject() {
+  return current_subject;
 }
 
 }  // namespace zelmor

@@ -29,4 +29,20 @@ class ScopedMessageSink {
   MessageSink previous_;
 };
 
+// The input a message is about while an engine works through several inputs
+// at once (an icon merged from several pictures), so that a front end can name
+// it. Set for the life of this object, per thread; empty when none is.
+class ScopedMessageSubject {
+ public:
+  explicit ScopedMessageSubject(std::string subject);
+  ~ScopedMessageSubject();
+  ScopedMessageSubject(const ScopedMessageSubject&) = delete;
+  ScopedMessageSubject& operator=(const ScopedMessageSubject&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+const std::string& MessageSubject();
+
 }  // namespace zelmor

@@ -666,18 +666,18 @@ void FilterAcross(const int16_t* values, const AcrossWeights& horizontal, int32_
 // going over whole rows, which vectorizes, and meeting the larger number of
 // values; then across each row as soon as it is done, so that no more than a
 // row of the intermediate is ever held.
-void Resample(const Plane& plane, const SizeAxis& across, const SizeAxis& down, int32_t size,
-              Bitmap& canvas) {
-  const AxisWeights vertical = BuildAxis(down.samples, size, down.edgeLines);
+void Resample(const Plane& plane, const SizeAxis& across, const SizeAxis& down, int32_t width,
+              int32_t height, Bitmap& canvas) {
+  const AxisWeights vertical = BuildAxis(down.samples, height, down.edgeLines);
   const AcrossWeights horizontal =
-      SpreadForAcross(BuildAxis(across.samples, size, across.edgeLines));
+      SpreadForAcross(BuildAxis(across.samples, width, across.edgeLines));
   std::vector<int32_t> acc(plane.pitch);
   // A block more than a plane row: FilterAcross may read one pixel past the
   // last, with a weight of 0.
   std::vector<int16_t> row(plane.pitch + kBlock);
-  for (int32_t j = 0; j < size; ++j) {
+  for (int32_t j = 0; j < height; ++j) {
     FilterDown(plane, vertical, j, acc, row.data());
-    FilterAcross(row.data(), horizontal, size, canvas.row(j));
+    FilterAcross(row.data(), horizontal, width, canvas.row(j));
   }
 }
 
@@ -705,9 +705,11 @@ struct PictureRenderer::Impl {
   Plane shared;  // the picture premultiplied, possibly reduced
   std::mutex reductionsLock;
   std::vector<std::pair<std::pair<int32_t, int32_t>, std::unique_ptr<const Plane>>> reductions;
-  // A square picture no larger than the largest size, byte for byte, for the
-  // size it already has: it is copied unchanged whatever its alpha holds.
-  int32_t exactSize = 0;
+  // A picture no larger than the largest size in either direction, byte for
+  // byte, for the size it already has: it is copied unchanged whatever its
+  // alpha holds.
+  int32_t exactWidth = 0;
+  int32_t exactHeight = 0;
   std::vector<uint8_t> exact;
 };
 
@@ -720,9 +722,10 @@ PictureRenderer::PictureRenderer(const Bitmap& picture, int32_t largestSize)
   d.largest = largestSize;
   const int32_t sourceWidth = picture.width();
   const int32_t sourceHeight = picture.height();
-  if (sourceWidth == sourceHeight && sourceWidth <= largestSize) {
-    d.exactSize = sourceWidth;
-    d.exact.resize(static_cast<std::size_t>(sourceWidth) * sourceWidth * 4);
+  if (sourceWidth <= largestSize && sourceHeight <= largestSize) {
+    d.exactWidth = sourceWidth;
+    d.exactHeight = sourceHeight;
+    d.exact.resize(static_cast<std::size_t>(sourceWidth) * sourceHeight * 4);
     for (int32_t y = 0; y < sourceHeight; ++y) {
       std::memcpy(d.exact.data() + static_cast<std::size_t>(y) * sourceWidth * 4, picture.row(y),
                   static_cast<std::size_t>(sourceWidth) * 4);
@@ -735,24 +738,28 @@ PictureRenderer::PictureRenderer(const Bitmap& picture, int32_t largestSize)
 PictureRenderer::~PictureRenderer() = default;
 
 Bitmap PictureRenderer::Render(int32_t size) const {
+  return Render(size, size);
+}
+
+Bitmap PictureRenderer::Render(int32_t width, int32_t height) const {
   Impl& d = *impl_;
-  if (size < 1 || size > d.largest) {
+  if (width < 1 || height < 1 || width > d.largest || height > d.largest) {
     throw std::invalid_argument("PictureRenderer: size outside 1 to the largest size");
   }
-  Bitmap canvas(size, size);
-  if (size == d.exactSize) {
-    for (int32_t y = 0; y < size; ++y) {
-      std::memcpy(canvas.row(y), d.exact.data() + static_cast<std::size_t>(y) * size * 4,
-                  static_cast<std::size_t>(size) * 4);
+  Bitmap canvas(width, height);
+  if (width == d.exactWidth && height == d.exactHeight) {
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    for (int32_t y = 0; y < height; ++y) {
+      std::memcpy(canvas.row(y), d.exact.data() + static_cast<std::size_t>(y) * rowBytes, rowBytes);
     }
     return canvas;
   }
-  const SizeAxis across = PlanSizeAxis(d.shared.width, size, d.largest);
-  const SizeAxis down = PlanSizeAxis(d.shared.height, size, d.largest);
+  const SizeAxis across = PlanSizeAxis(d.shared.width, width, d.largest);
+  const SizeAxis down = PlanSizeAxis(d.shared.height, height, d.largest);
   if (across.factor > 1 || down.factor > 1) {
-    Resample(d.ReductionFor(across, down), across, down, size, canvas);
+    Resample(d.ReductionFor(across, down), across, down, width, height, canvas);
   } else {
-    Resample(d.shared, across, down, size, canvas);
+    Resample(d.shared, across, down, width, height, canvas);
   }
   return canvas;
 }

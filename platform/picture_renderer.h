@@ -23,6 +23,9 @@ class PictureRenderer {
   // A size x size bitmap holding the whole picture stretched over the square.
   // Throws std::bad_alloc when memory runs out.
   Bitmap Render(int32_t size) const;
+  // The whole picture stretched over a width x height bitmap; both sides from
+  // 1 to the largest size. A picture that already has that size is copied.
+  Bitmap Render(int32_t width, int32_t height) const;
 
  private:
   struct Impl;
