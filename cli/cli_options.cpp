@@ -99,7 +99,13 @@ const char kUsage[] =
     "  -c, --color RRGGBB   line colour in hex; default FF0000\n"
     "      --seed N         seed of the line generator; default: the clock\n"
     "  -h, --help           show this help\n"
-    "      --version        show the version\n";
+    "      --version        show the version\n"
+    "\n"
+    "Usage: zelmor-cli --inspect [--json] [--preview SHEET.png] ICON...\n"
+    "Lists every entry of each icon and names what consumers refuse; writes nothing.\n"
+    "      --json           one JSON array on stdout instead of text\n"
+    "      --preview PATH   (one ICON) a PNG sheet of every entry over light and dark\n"
+    "  exit status 1 when any icon has an error finding or cannot be read\n";
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
                                           std::string& error) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/inspect_command.h"
 #include "generate/generate_icon.h"
 #include "overlay/overlay_icon.h"
 #include "platform/files.h"
@@ -66,6 +67,9 @@ bool Convert(const CliOptions& options, const std::string& input) {
 int main(int argc, char* argv[]) {
   const QCoreApplication app(argc, argv);
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (zelmor::cli::IsInspectCommand(args)) {
+    return zelmor::cli::RunInspectCommand(args);
+  }
 
   std::string error;
   const std::optional<CliOptions> options = zelmor::cli::ParseCliOptions(args, error);

@@ -149,6 +149,32 @@ int WriteIcoSeeds(const fs::path& folder) {
   return out.count();
 }
 
+// The overlay engine's icons, and icons with each fault the inspector names.
+int WriteInspectSeeds(const fs::path& folder) {
+  int count = WriteIcoSeeds(folder);
+  CorpusWriter out(folder);
+  const std::vector<uint8_t> dib = HandBuiltBlock(16, 8);
+  const std::vector<uint8_t> png = zelmor::testing::EncodePng(Gradient(16, 16));
+  out.Add("reserved", IcoBuilder().Reserved(1).Add({.data = dib, .reserved = 2}).Build());
+  out.Add(
+      "directory-disagrees",
+      IcoBuilder()
+          .Add(
+              {.data = dib, .width = 32, .height = 0, .colorCount = 16, .planes = 0, .bitCount = 4})
+          .Build());
+  out.Add("ascending-duplicates", IcoBuilder().Add(png).Add(dib).Add(dib).Add(png).Build());
+  out.Add("gap-and-tail", IcoBuilder()
+                              .Add({.data = std::vector<uint8_t>(5, 0), .bytesInRes = 0})
+                              .Add(dib)
+                              .Tail(std::vector<uint8_t>(9, 0xAB))
+                              .Build());
+  out.Add("overlap", IcoBuilder()
+                         .Add({.data = dib, .bytesInRes = static_cast<uint32_t>(dib.size() + 40)})
+                         .Add(png)
+                         .Build());
+  return count + out.count();
+}
+
 int WritePictureSeeds(const fs::path& folder, const fs::path& scratch) {
   CorpusWriter out(folder);
   const std::vector<std::pair<std::string, Bitmap>> pictures = [] {
@@ -212,8 +238,9 @@ int main(int argc, char* argv[]) {
       WriteIcoSeeds(root / "fuzz_ico_overlay"),
       WritePictureSeeds(root / "fuzz_generate_icon", scratch.path()),
       WriteRoundTripSeeds(root / "fuzz_encode_roundtrip"),
+      WriteInspectSeeds(root / "fuzz_inspect"),
   };
-  std::printf("seeds: %d entry blocks, %d icons, %d pictures, %d round trips\n", counts[0],
-              counts[1], counts[2], counts[3]);
+  std::printf("seeds: %d entry blocks, %d icons, %d pictures, %d round trips, %d inspected icons\n",
+              counts[0], counts[1], counts[2], counts[3], counts[4]);
   return 0;
 }

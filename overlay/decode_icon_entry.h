@@ -16,4 +16,16 @@ namespace zelmor {
 std::optional<Bitmap> DecodeIconEntry(const uint8_t* entry, uint32_t size, int32_t& width,
                                       int32_t& height);
 
+// How an image block stores its picture, read from its first bytes without
+// decoding it: the form DecodeIconEntry takes it for and its bits per pixel.
+struct IconEntryForm {
+  bool png = false;
+  // A bitmap's biBitCount; a PNG's bit depth times its channels (32 for 8-bit
+  // RGBA, 8 for an 8-bit palette). Nothing when the header is not there.
+  std::optional<uint16_t> bits;
+  // A PNG whose header says 8-bit samples of colour type 6 (RGBA).
+  bool rgba8 = false;
+};
+IconEntryForm DescribeIconEntry(const uint8_t* entry, uint32_t size);
+
 }  // namespace zelmor

@@ -47,6 +47,11 @@ IcoBuilder& IcoBuilder::Add(std::vector<uint8_t> block) {
   return Add(std::move(entry));
 }
 
+IcoBuilder& IcoBuilder::Tail(std::vector<uint8_t> bytes) {
+  tail_ = std::move(bytes);
+  return *this;
+}
+
 std::vector<uint8_t> IcoBuilder::Build() const {
   std::vector<uint8_t> out;
   PutU16(out, reserved_);
@@ -57,7 +62,7 @@ std::vector<uint8_t> IcoBuilder::Build() const {
     PutU8(out, entry.width);
     PutU8(out, entry.height);
     PutU8(out, entry.colorCount);
-    PutU8(out, 0);
+    PutU8(out, entry.reserved);
     PutU16(out, entry.planes);
     PutU16(out, entry.bitCount);
     PutU32(out, entry.bytesInRes.value_or(static_cast<uint32_t>(entry.data.size())));
@@ -67,6 +72,7 @@ std::vector<uint8_t> IcoBuilder::Build() const {
   for (const IcoEntry& entry : entries_) {
     out.insert(out.end(), entry.data.begin(), entry.data.end());
   }
+  out.insert(out.end(), tail_.begin(), tail_.end());
   return out;
 }
 

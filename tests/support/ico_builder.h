@@ -16,6 +16,7 @@ struct IcoEntry {
   uint8_t width = 0;  // 0 stands for 256
   uint8_t height = 0;
   uint8_t colorCount = 0;
+  uint8_t reserved = 0;
   uint16_t planes = 1;
   uint16_t bitCount = 32;
   std::optional<uint32_t> bytesInRes;
@@ -33,6 +34,8 @@ class IcoBuilder {
   IcoBuilder& Count(uint16_t value);
   IcoBuilder& Add(IcoEntry entry);
   IcoBuilder& Add(std::vector<uint8_t> block);
+  // Bytes written after the last block, which no entry names.
+  IcoBuilder& Tail(std::vector<uint8_t> bytes);
 
   std::vector<uint8_t> Build() const;
 
@@ -41,6 +44,7 @@ class IcoBuilder {
   uint16_t type_ = 1;
   std::optional<uint16_t> count_;
   std::vector<IcoEntry> entries_;
+  std::vector<uint8_t> tail_;
 };
 
 // Builds the device-independent-bitmap block of one ICO image: a 40-byte
