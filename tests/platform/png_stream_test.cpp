@@ -9,6 +9,7 @@
 #include <functional>
 #include <new>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -133,6 +134,10 @@ const PictureCase kPictures[] = {
     {"Artwork256", 256, 256, 8, Artwork},
     {"Noise256", 256, 256, 0, [](int32_t x, int32_t y) { return Noise(x, y); }},
 };
+
+void PrintTo(const PictureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 Pixels PixelsOf(const PictureCase& c) {
   return MakePixels(c.width, c.height, c.width * 4 + c.padding, c.argb);
