@@ -120,7 +120,12 @@ class MarkupReader {
   static constexpr uint64_t kUnknown = UINT64_MAX;
   static constexpr uint64_t kInProgress = UINT64_MAX - 1;
 
-  uint64_t Add(uint64_t a, uint64_t b) const { return std::min(a + b, limits_.maxWork + 1); }
+  // Sums saturate just past the limit; neither argument is ever above that.
+  uint64_t Add(uint64_t a, uint64_t b) const {
+    // Below the memo's markers.
+    const uint64_t cap = std::min(limits_.maxWork, kInProgress - 2) + 1;
+    return b >= cap - std::min(a, cap) ? cap : a + b;
+  }
 
   // Past this many nested evaluations the chain of references alone is more
   // than any real document makes.
@@ -143,7 +148,7 @@ class MarkupReader {
       return memo;
     }
     if (frames > MaxFrames()) {
-      return limits_.maxWork + 1;
+      return Add(limits_.maxWork, 1);
     }
     memo = kInProgress;
     const Element& element = elements_[static_cast<std::size_t>(index)];
