@@ -13,6 +13,7 @@
 #include "encoding/palette.h"
 #include "tests/support/ico_builder.h"
 #include "tests/support/picture_writer.h"
+#include "tests/support/svg_documents.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -224,6 +225,43 @@ int WriteRoundTripSeeds(const fs::path& folder) {
   return out.count();
 }
 
+// Documents of every feature icon themes use, and the edges of the markup
+// reading: entities, references and their cycles, a viewBox without a size.
+// The first byte picks the canvas side.
+int WriteVectorSeeds(const fs::path& folder) {
+  CorpusWriter out(folder);
+  using zelmor::testing::SvgDocument;
+  std::vector<std::pair<std::string, std::string>> documents;
+  for (const zelmor::testing::NamedSvg& svg : zelmor::testing::IconLikeSvgs()) {
+    documents.emplace_back(svg.name, svg.markup);
+  }
+  documents.emplace_back(
+      "entities", "<!DOCTYPE svg [<!ENTITY s 'fill:url(#g);'>]>" +
+                      SvgDocument("viewBox='0 0 20 10'",
+                                  "<linearGradient id='g'><stop offset='0' stop-color='red'/>"
+                                  "<stop offset='1' stop-color='blue' stop-opacity='.4'/>"
+                                  "</linearGradient><rect width='20' height='10' style='&s;'/>"));
+  documents.emplace_back("use-cycle",
+                         SvgDocument("width='8' height='16'",
+                                     "<g id='a'><circle r='3' cx='4' cy='4'/><use href='#b'/></g>"
+                                     "<g id='b'><use href='#a' y='8'/></g>"));
+  documents.emplace_back(
+      "pattern-marker", SvgDocument("width='12mm' height='12mm' viewBox='0 0 12 12'",
+                                    "<pattern id='p' width='3' height='3' "
+                                    "patternUnits='userSpaceOnUse'><rect width='1.5' height='1.5'/>"
+                                    "</pattern><marker id='m' markerWidth='3' markerHeight='3'>"
+                                    "<path d='M0 0L3 1.5L0 3z'/></marker><path d='M1 1L11 11' "
+                                    "stroke='url(#p)' stroke-width='2' marker-end='url(#m)'/>"));
+  uint8_t side = 7;
+  for (const auto& [name, markup] : documents) {
+    std::vector<uint8_t> bytes = {side};
+    bytes.insert(bytes.end(), markup.begin(), markup.end());
+    out.Add(name, bytes);
+    side = static_cast<uint8_t>(side + 13);
+  }
+  return out.count();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -239,8 +277,11 @@ int main(int argc, char* argv[]) {
       WritePictureSeeds(root / "fuzz_generate_icon", scratch.path()),
       WriteRoundTripSeeds(root / "fuzz_encode_roundtrip"),
       WriteInspectSeeds(root / "fuzz_inspect"),
+      WriteVectorSeeds(root / "fuzz_vector_picture"),
   };
-  std::printf("seeds: %d entry blocks, %d icons, %d pictures, %d round trips, %d inspected icons\n",
-              counts[0], counts[1], counts[2], counts[3], counts[4]);
+  std::printf(
+      "seeds: %d entry blocks, %d icons, %d pictures, %d round trips, %d inspected icons, "
+      "%d vector documents\n",
+      counts[0], counts[1], counts[2], counts[3], counts[4], counts[5]);
   return 0;
 }

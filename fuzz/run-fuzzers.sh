@@ -11,12 +11,15 @@ seconds=${1:?usage: fuzz/run-fuzzers.sh SECONDS [target...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip fuzz_inspect)
+  targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip fuzz_inspect
+    fuzz_vector_picture)
 fi
 
 build=build/fuzz
 mkdir -p "$build/findings" "$build/logs"
 export QT_QPA_PLATFORM=offscreen
+# The same leaks of system libraries the sanitizer tests allow.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 for target in "${targets[@]}"; do
   # A picture at the imaging limit (16384 x 16384), which a 34-byte WebP, a
   # 70-byte run-length BMP or a 600-byte JPEG can declare, takes one to two
