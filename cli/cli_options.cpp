@@ -26,26 +26,56 @@ std::optional<uint32_t> ParseUnsigned(std::string_view text, int base = 10) {
   return value;
 }
 
-std::optional<std::vector<int32_t>> ParseSizes(std::string_view text) {
-  if (text == "all") {
-    return std::vector<int32_t>(std::begin(kAllSizes), std::end(kAllSizes));
-  }
-  std::vector<int32_t> sizes;
+// The sizes Windows asks for at 100 % to 175 % display scaling, and what
+// browsers take for a favicon.
+constexpr int32_t kWindowsSizes[] = {256, 96, 64, 48, 40, 32, 24, 20, 16};
+constexpr int32_t kFaviconSizes[] = {48, 32, 16};
+
+// A comma-separated list of whole numbers that `accept` takes, sorted from
+// the highest down with duplicates dropped.
+template <typename Accept>
+std::optional<std::vector<int32_t>> ParseNumberList(std::string_view text, Accept accept) {
+  std::vector<int32_t> values;
   while (true) {
     const std::size_t comma = text.find(',');
     const auto value = ParseUnsigned(text.substr(0, comma));
-    if (!value || *value < 1 || *value > 256) {
+    if (!value || !accept(*value)) {
       return std::nullopt;
     }
-    sizes.push_back(static_cast<int32_t>(*value));
+    values.push_back(static_cast<int32_t>(*value));
     if (comma == std::string_view::npos) {
       break;
     }
     text.remove_prefix(comma + 1);
   }
-  std::sort(sizes.begin(), sizes.end(), std::greater<>());
-  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
-  return sizes;
+  std::sort(values.begin(), values.end(), std::greater<>());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+  return values;
+}
+
+std::optional<std::vector<int32_t>> ParseSizes(std::string_view text) {
+  if (text == "all") {
+    return std::vector<int32_t>(std::begin(kAllSizes), std::end(kAllSizes));
+  }
+  if (text == "windows") {
+    return std::vector<int32_t>(std::begin(kWindowsSizes), std::end(kWindowsSizes));
+  }
+  if (text == "favicon") {
+    return std::vector<int32_t>(std::begin(kFaviconSizes), std::end(kFaviconSizes));
+  }
+  return ParseNumberList(text, [](uint32_t size) { return size >= 1 && size <= 256; });
+}
+
+std::optional<std::vector<int32_t>> ParseDepths(std::string_view text) {
+  return ParseNumberList(
+      text, [](uint32_t bits) { return bits == 4 || bits == 8 || bits == 24 || bits == 32; });
+}
+
+std::optional<FitMode> ParseFit(std::string_view text) {
+  if (text == "stretch") return FitMode::kStretch;
+  if (text == "contain") return FitMode::kContain;
+  if (text == "cover") return FitMode::kCover;
+  return std::nullopt;
 }
 
 bool ParseLines(std::string_view text, CliOptions& options) {
@@ -90,11 +120,20 @@ const char kUsage[] =
     "Usage: zelmor-cli [OPTIONS] INPUT...\n"
     "Turns pictures into Windows icon files; redraws .ico inputs with random lines.\n"
     "\n"
-    "  -o, --output PATH    output file (only with one INPUT); default: the input's\n"
-    "                       folder and base name followed by 生成.ico\n"
-    "  -s, --sizes LIST     comma-separated edge lengths from 1 to 256, or \"all\"\n"
-    "                       (16,24,32,48,64,96,128,256); default 48\n"
-    "  -d, --depth BITS     4, 8, 24 or 32; default 32\n"
+    "  -o, --output PATH    output file (only with one INPUT, or with --merge); default:\n"
+    "                       the input's folder and base name followed by 生成.ico\n"
+    "  -s, --sizes LIST     comma-separated edge lengths from 1 to 256, or a preset:\n"
+    "                       \"all\" (16,24,32,48,64,96,128,256),\n"
+    "                       \"windows\" (16,20,24,32,40,48,64,96,256), \"favicon\" (16,32,48);\n"
+    "                       default 48\n"
+    "  -d, --depth LIST     4, 8, 24 or 32, or several, comma-separated: one entry per\n"
+    "                       size and depth; default 32\n"
+    "      --png MIN        store 32-bit entries of MIN px and larger as PNG; default: none\n"
+    "      --fit MODE       stretch (default), contain or cover\n"
+    "  -m, --merge          make one icon of all INPUTs, each size from the best source:\n"
+    "                       an exact-size picture, else a vector (.svg, .svgz), else the\n"
+    "                       smallest larger picture, else the largest; .ico inputs offer\n"
+    "                       each of their entries\n"
     "  -l, --lines MIN-MAX  draw random lines; maximum capped at 1000\n"
     "  -c, --color RRGGBB   line colour in hex; default FF0000\n"
     "      --seed N         seed of the line generator; default: the clock\n"
@@ -156,12 +195,30 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
       options.sizes = std::move(*sizes);
     } else if (arg == "-d" || arg == "--depth") {
       if (!value(text)) return std::nullopt;
-      const auto depth = ParseUnsigned(text);
-      if (!depth || (*depth != 4 && *depth != 8 && *depth != 24 && *depth != 32)) {
-        error = "bad depth '" + text + "': use 4, 8, 24 or 32";
+      auto depths = ParseDepths(text);
+      if (!depths) {
+        error = "bad depth '" + text + "': use 4, 8, 24 or 32, or several, comma-separated";
         return std::nullopt;
       }
-      options.depth = static_cast<int32_t>(*depth);
+      options.depths = std::move(*depths);
+    } else if (arg == "--png") {
+      if (!value(text)) return std::nullopt;
+      const auto size = ParseUnsigned(text);
+      if (!size || *size < 1 || *size > 256) {
+        error = "bad PNG size '" + text + "': use an edge length from 1 to 256";
+        return std::nullopt;
+      }
+      options.pngMinSize = static_cast<int32_t>(*size);
+    } else if (arg == "--fit") {
+      if (!value(text)) return std::nullopt;
+      const auto fit = ParseFit(text);
+      if (!fit) {
+        error = "bad fit '" + text + "': use stretch, contain or cover";
+        return std::nullopt;
+      }
+      options.fit = *fit;
+    } else if (arg == "-m" || arg == "--merge") {
+      options.merge = true;
     } else if (arg == "-l" || arg == "--lines") {
       if (!value(text)) return std::nullopt;
       if (!ParseLines(text, options)) {
@@ -202,8 +259,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
     error = "no input file";
     return std::nullopt;
   }
-  if (output_given && options.inputs.size() > 1) {
-    error = "--output takes only one input";
+  if (output_given && options.inputs.size() > 1 && !options.merge) {
+    error = "--output takes only one input (or --merge)";
     return std::nullopt;
   }
   return options;

@@ -29,30 +29,35 @@ void PrintError(const std::string& input, const std::string& text) {
   std::fprintf(stderr, "zelmor-cli: %s: %s\n", input.c_str(), text.c_str());
 }
 
-// One conversion, as a drop of one file runs it in the dialog.
-bool Convert(const CliOptions& options, const std::string& input) {
+// Runs one engine call for `inputs` (one input, or all of them merged) and
+// prints the written file's path; messages name the input they are about.
+bool Convert(const CliOptions& options, const std::vector<std::string>& inputs) {
+  const std::string& first = inputs.front();
   const std::string output =
-      options.output.empty() ? zelmor::DefaultOutputPath(input) : options.output;
-  const zelmor::ScopedMessageSink sink(
-      [&input](const std::string& text, zelmor::MessageIcon) { PrintError(input, text); });
+      options.output.empty() ? zelmor::DefaultOutputPath(first) : options.output;
+  const zelmor::ScopedMessageSink sink([&first](const std::string& text, zelmor::MessageIcon) {
+    const std::string& subject = zelmor::MessageSubject();
+    PrintError(subject.empty() ? first : subject, text);
+  });
   bool converted = false;
   try {
-    if (zelmor::HasIcoExtension(input)) {
-      converted = zelmor::OverlayLinesOnIconFile(input, output, options.color, options.minCount,
-                                                 options.maxCount);
+    if (!options.merge && zelmor::HasIcoExtension(first)) {
+      converted = zelmor::OverlayLinesOnIconFile(first, output, options.color, options.minCount,
+                                                 options.maxCount, options.pngMinSize);
     } else {
       const zelmor::LineOverlaySettings lines{options.lines, options.minCount, options.maxCount,
                                               options.color};
-      converted = zelmor::GenerateIconFile(input, output, lines, options.sizes, options.depth);
+      const zelmor::IconOutputSettings settings{options.depths, options.pngMinSize, options.fit};
+      converted = zelmor::GenerateIconFile(inputs, output, lines, options.sizes, settings);
     }
   } catch (const zelmor::FileError& error) {
-    PrintError(input, error.UserText());
+    PrintError(first, error.UserText());
     return false;
   } catch (const std::bad_alloc&) {
-    PrintError(input, "Not enough memory to create the icon.");
+    PrintError(first, "Not enough memory to create the icon.");
     return false;
   } catch (const std::exception& error) {
-    PrintError(input, error.what());
+    PrintError(first, error.what());
     return false;
   }
   if (converted) {
@@ -90,8 +95,13 @@ int main(int argc, char* argv[]) {
   zelmor::LineRandom::Seed(options->seed ? *options->seed
                                          : static_cast<uint32_t>(std::time(nullptr)));
   bool all_converted = true;
-  for (const std::string& input : options->inputs) {
-    all_converted = Convert(*options, input) && all_converted;
+  if (options->merge) {
+    all_converted = Convert(*options, options->inputs);
+  } else {
+    // Each input on its own, as a drop of several files on the dialog runs.
+    for (const std::string& input : options->inputs) {
+      all_converted = Convert(*options, {input}) && all_converted;
+    }
   }
   return all_converted ? kExitOk : kExitFailed;
 }

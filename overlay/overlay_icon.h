@@ -15,4 +15,9 @@ namespace zelmor {
 bool OverlayLinesOnIconFile(std::string inputPath, std::string outputPath, COLORREF color,
                             int32_t minCount, int32_t maxCount);
 
+// The same, storing every entry of `pngMinSize` pixels and wider as a PNG
+// stream (0: none, which is the call above).
+bool OverlayLinesOnIconFile(std::string inputPath, std::string outputPath, COLORREF color,
+                            int32_t minCount, int32_t maxCount, int32_t pngMinSize);
+
 }  // namespace zelmor

@@ -18,7 +18,7 @@ TEST(CliOptions, DefaultsMatchTheDialog) {
   EXPECT_EQ(options->inputs, std::vector<std::string>{"in.png"});
   EXPECT_EQ(options->output, "");
   EXPECT_EQ(options->sizes, std::vector<int32_t>{48});
-  EXPECT_EQ(options->depth, 32);
+  EXPECT_EQ(options->depths, std::vector<int32_t>{32});
   EXPECT_FALSE(options->lines);
   EXPECT_EQ(options->minCount, 0);
   EXPECT_EQ(options->maxCount, 0);
@@ -32,7 +32,7 @@ TEST(CliOptions, ReadsEveryOption) {
   ASSERT_TRUE(options);
   EXPECT_EQ(options->output, "out.ico");
   EXPECT_EQ(options->sizes, (std::vector<int32_t>{256, 32, 16}));
-  EXPECT_EQ(options->depth, 8);
+  EXPECT_EQ(options->depths, std::vector<int32_t>{8});
   EXPECT_TRUE(options->lines);
   EXPECT_EQ(options->minCount, 5);
   EXPECT_EQ(options->maxCount, 20);
@@ -43,6 +43,24 @@ TEST(CliOptions, ReadsEveryOption) {
 TEST(CliOptions, AllSizesLargestFirst) {
   EXPECT_EQ(Parse({"-s", "all", "x"})->sizes,
             (std::vector<int32_t>{256, 128, 96, 64, 48, 32, 24, 16}));
+}
+
+TEST(CliOptions, PresetsDepthListsPngFitAndMerge) {
+  EXPECT_EQ(Parse({"-s", "windows", "x"})->sizes,
+            (std::vector<int32_t>{256, 96, 64, 48, 40, 32, 24, 20, 16}));
+  EXPECT_EQ(Parse({"-s", "favicon", "x"})->sizes, (std::vector<int32_t>{48, 32, 16}));
+  EXPECT_EQ(Parse({"-d", "8,32,4,32", "x"})->depths, (std::vector<int32_t>{32, 8, 4}));
+  const auto options =
+      Parse({"--png", "256", "--fit=cover", "-m", "-o", "app.ico", "16.png", "master.svg"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->pngMinSize, 256);
+  EXPECT_EQ(options->fit, FitMode::kCover);
+  EXPECT_TRUE(options->merge);
+  EXPECT_EQ(options->inputs, (std::vector<std::string>{"16.png", "master.svg"}));
+  EXPECT_EQ(Parse({"--fit", "contain", "x"})->fit, FitMode::kContain);
+  EXPECT_EQ(Parse({"--fit", "stretch", "x"})->fit, FitMode::kStretch);
+  EXPECT_EQ(Parse({"x"})->pngMinSize, 0);
+  EXPECT_FALSE(Parse({"x"})->merge);
 }
 
 struct LinesCase {
@@ -86,7 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"-c", "red", "x"}, std::vector<std::string>{"-c", "12345", "x"},
         std::vector<std::string>{"--seed", "-1", "x"},
         std::vector<std::string>{"-o", "out.ico", "a.png", "b.png"},
-        std::vector<std::string>{"--frobnicate", "x"}, std::vector<std::string>{"x", "-o"}));
+        std::vector<std::string>{"--frobnicate", "x"}, std::vector<std::string>{"x", "-o"},
+        std::vector<std::string>{"-s", "window", "x"}, std::vector<std::string>{"-d", "32,16", "x"},
+        std::vector<std::string>{"-d", "32,", "x"}, std::vector<std::string>{"--png", "0", "x"},
+        std::vector<std::string>{"--png", "257", "x"}, std::vector<std::string>{"--png", "x"},
+        std::vector<std::string>{"--fit", "fill", "x"}));
 
 }  // namespace
 }  // namespace zelmor::cli
