@@ -1,5 +1,6 @@
-// Picture decoding on top of QtGui's image readers and plugins. Every decoded
-// picture ends as QImage::Format_ARGB32, which on a little-endian machine is
+// Picture decoding: BMP and TGA by decoders of our own, the rest by QtGui's
+// image readers and plugins. Every picture Qt decodes ends as
+// QImage::Format_ARGB32, which on a little-endian machine is
 // byte for byte the Bitmap layout (blue, green, red, alpha, straight alpha), so
 // the Bitmap borrows the QImage's memory instead of copying it.
 #include <QBuffer>
@@ -9,12 +10,12 @@
 #include <QImage>
 #include <QImageReader>
 #include <QString>
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
+#include "platform/bmp_decoder.h"
 #include "platform/imaging.h"
+#include "platform/tga_decoder.h"
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
               "Format_ARGB32 is blue, green, red, alpha in memory only on little-endian machines");
@@ -31,22 +32,6 @@ bool FitsLimit(int64_t width, int64_t height) {
          static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 <= kMaxDecodedImageBytes;
 }
 
-// Qt's BMP reader writes only the pixels a run-length picture codes and
-// leaves the rest as the heap had them. Handed a picture of the size and
-// format it will produce, it writes into that one instead; this one is all
-// palette index 0, and calloc gives it without touching the pages of a
-// picture that codes little. Nothing when the memory cannot be had.
-QImage ClearedIndexedPicture(QSize size) {
-  const qsizetype rowBytes = (static_cast<qsizetype>(size.width()) + 3) / 4 * 4;
-  void* pixels = std::calloc(static_cast<std::size_t>(rowBytes) * size.height(), 1);
-  if (pixels == nullptr) {
-    return QImage();
-  }
-  return QImage(
-      static_cast<uchar*>(pixels), size.width(), size.height(), rowBytes, QImage::Format_Indexed8,
-      [](void* memory) { std::free(memory); }, pixels);
-}
-
 std::optional<Bitmap> Decode(QImageReader& reader) {
   // Pictures are taken as stored: no rotation by an orientation tag.
   reader.setAutoTransform(false);
@@ -57,10 +42,6 @@ std::optional<Bitmap> Decode(QImageReader& reader) {
     return std::nullopt;
   }
   QImage image;
-  if (reader.format() == "bmp" && reader.imageFormat() == QImage::Format_Indexed8 &&
-      announced.isValid()) {
-    image = ClearedIndexedPicture(announced);
-  }
   if (!reader.read(&image) || image.isNull()) {
     return std::nullopt;
   }
@@ -84,49 +65,42 @@ std::optional<Bitmap> Decode(QImageReader& reader) {
   return Bitmap(width, height, stride, std::move(pixels));
 }
 
-// Qt's BMP reader stops at the end of a short file and returns the picture
-// with the rows it never read left as they were in memory: the output would
-// differ from run to run. An uncompressed BMP whose pixel array does not fit
-// in the file is therefore refused up front.
-bool IsShortBmp(const QString& name) {
+// TGA has no signature; as Qt does, the name says which files to try as TGA.
+bool HasTgaName(const QString& name) {
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  return suffix == "tga" || suffix == "icb" || suffix == "vda" || suffix == "vst";
+}
+
+// BMP and TGA go to decoders of our own (see bmp_decoder.cpp and
+// tga_decoder.cpp for why); nothing when the file is neither.
+std::optional<std::optional<Bitmap>> DecodeOwnFormat(const QString& name) {
   QFile file(name);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return false;
+  if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
+    return std::nullopt;
   }
-  const QByteArray head = file.read(34);
-  if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') {
-    return false;
-  }
-  const auto byte = [&head](int at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(head[at]));
-  };
-  const auto u16 = [&byte](int at) { return byte(at) | byte(at + 1) << 8; };
-  const auto u32 = [&u16](int at) { return u16(at) | u16(at + 2) << 16; };
-  const uint32_t headerSize = u32(14);
-  int64_t width = 0;
-  int64_t height = 0;
-  uint32_t bitCount = 0;
-  if (headerSize == 12) {  // OS/2 core header
-    width = u16(18);
-    height = u16(20);
-    bitCount = u16(24);
-  } else if (headerSize >= 40 && head.size() >= 34) {
-    width = static_cast<int32_t>(u32(18));
-    height = static_cast<int32_t>(u32(22));
-    bitCount = u16(28);
-    const uint32_t compression = u32(30);
-    if (compression != 0 && compression != 3 && compression != 6) {
-      return false;  // run-length and embedded pictures have no fixed length
+  // Mapped, not read: a large file costs no copy and only the pages decoded.
+  const auto size = static_cast<std::size_t>(file.size());
+  QByteArray read;
+  const uint8_t* bytes = file.map(0, file.size());
+  if (bytes == nullptr) {
+    read = file.readAll();
+    bytes = reinterpret_cast<const uint8_t*>(read.constData());
+    if (static_cast<std::size_t>(read.size()) != size) {
+      return std::optional<Bitmap>();
     }
-  } else {
-    return false;
   }
-  const uint64_t rowBytes = (static_cast<uint64_t>(std::abs(width)) * bitCount + 31) / 32 * 4;
-  const uint64_t rows = static_cast<uint64_t>(std::abs(height));
-  const uint64_t pixelsAt = std::max<uint64_t>(u32(10), 14 + uint64_t{headerSize});
-  const uint64_t fileSize = static_cast<uint64_t>(file.size());
-  // Compared by division so that no product can overflow.
-  return fileSize < pixelsAt || (rows != 0 && (fileSize - pixelsAt) / rows < rowBytes);
+  if (HasBmpSignature(bytes, size)) {
+    // The profile and calibration stay unused until pictures are converted to sRGB.
+    std::optional<DecodedPicture> picture = DecodeBmp(bytes, size);
+    if (!picture) {
+      return std::optional<Bitmap>();
+    }
+    return std::optional<Bitmap>(std::move(picture->pixels));
+  }
+  if (HasTgaName(name) && HasTgaHeader(bytes, size)) {
+    return std::optional<std::optional<Bitmap>>(DecodeTga(bytes, size));
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -142,11 +116,10 @@ std::optional<Bitmap> LoadPictureFile(const std::string& path) {
   if (!QFileInfo(name).isFile()) {
     return std::nullopt;
   }
-  if (IsShortBmp(name)) {
-    return std::nullopt;
+  // BMP by its signature, TGA by its name and header; the rest through Qt.
+  if (std::optional<std::optional<Bitmap>> own = DecodeOwnFormat(name)) {
+    return std::move(*own);
   }
-  // Qt looks at the content first; the extension only decides for formats
-  // without a signature (TGA).
   QImageReader reader(name);
   return Decode(reader);
 }
