@@ -1,8 +1,9 @@
 // Picture decoding: BMP and TGA by decoders of our own, the rest by QtGui's
-// image readers and plugins. Every picture Qt decodes ends as
-// QImage::Format_ARGB32, which on a little-endian machine is
-// byte for byte the Bitmap layout (blue, green, red, alpha, straight alpha), so
-// the Bitmap borrows the QImage's memory instead of copying it.
+// image readers and plugins, with a GIF's screen cleared outside its first
+// frame. Every picture Qt decodes ends as QImage::Format_ARGB32, which on a
+// little-endian machine is byte for byte the Bitmap layout (blue, green, red,
+// alpha, straight alpha), so the Bitmap borrows the QImage's memory instead
+// of copying it.
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include "platform/bmp_decoder.h"
+#include "platform/gif_frame.h"
 #include "platform/imaging.h"
 #include "platform/tga_decoder.h"
 
@@ -71,36 +73,40 @@ bool HasTgaName(const QString& name) {
   return suffix == "tga" || suffix == "icb" || suffix == "vda" || suffix == "vst";
 }
 
-// BMP and TGA go to decoders of our own (see bmp_decoder.cpp and
-// tga_decoder.cpp for why); nothing when the file is neither.
-std::optional<std::optional<Bitmap>> DecodeOwnFormat(const QString& name) {
-  QFile file(name);
-  if (!file.open(QIODevice::ReadOnly) || file.size() == 0) {
+// A file's bytes, mapped where the file system allows (no copy, and only
+// the pages looked at are read), else read whole.
+class FileBytes {
+ public:
+  explicit FileBytes(const QString& name) : file_(name) {
+    if (!file_.open(QIODevice::ReadOnly) || file_.size() <= 0) {
+      return;
+    }
+    data_ = file_.map(0, file_.size());
+    if (data_ != nullptr) {
+      size_ = static_cast<std::size_t>(file_.size());
+      return;
+    }
+    copy_ = file_.readAll();
+    data_ = reinterpret_cast<const uint8_t*>(copy_.constData());
+    size_ = static_cast<std::size_t>(copy_.size());
+  }
+  const uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  QFile file_;
+  QByteArray copy_;
+  const uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+std::optional<Bitmap> DecodeBmpFile(const FileBytes& file) {
+  // The profile and calibration stay unused until pictures are converted to sRGB.
+  std::optional<DecodedPicture> picture = DecodeBmp(file.data(), file.size());
+  if (!picture) {
     return std::nullopt;
   }
-  // Mapped, not read: a large file costs no copy and only the pages decoded.
-  const auto size = static_cast<std::size_t>(file.size());
-  QByteArray read;
-  const uint8_t* bytes = file.map(0, file.size());
-  if (bytes == nullptr) {
-    read = file.readAll();
-    bytes = reinterpret_cast<const uint8_t*>(read.constData());
-    if (static_cast<std::size_t>(read.size()) != size) {
-      return std::optional<Bitmap>();
-    }
-  }
-  if (HasBmpSignature(bytes, size)) {
-    // The profile and calibration stay unused until pictures are converted to sRGB.
-    std::optional<DecodedPicture> picture = DecodeBmp(bytes, size);
-    if (!picture) {
-      return std::optional<Bitmap>();
-    }
-    return std::optional<Bitmap>(std::move(picture->pixels));
-  }
-  if (HasTgaName(name) && HasTgaHeader(bytes, size)) {
-    return std::optional<std::optional<Bitmap>>(DecodeTga(bytes, size));
-  }
-  return std::nullopt;
+  return std::move(picture->pixels);
 }
 
 }  // namespace
@@ -116,12 +122,27 @@ std::optional<Bitmap> LoadPictureFile(const std::string& path) {
   if (!QFileInfo(name).isFile()) {
     return std::nullopt;
   }
-  // BMP by its signature, TGA by its name and header; the rest through Qt.
-  if (std::optional<std::optional<Bitmap>> own = DecodeOwnFormat(name)) {
-    return std::move(*own);
+  // BMP by its signature and TGA by its name and header go to decoders of
+  // our own (bmp_decoder.cpp and tga_decoder.cpp say why); the rest to Qt.
+  const FileBytes file(name);
+  if (HasBmpSignature(file.data(), file.size())) {
+    return DecodeBmpFile(file);
+  }
+  if (HasTgaName(name) && HasTgaHeader(file.data(), file.size())) {
+    return DecodeTga(file.data(), file.size());
   }
   QImageReader reader(name);
-  return Decode(reader);
+  // Asked before reading: the reader forgets its format once it has read.
+  const bool gif = reader.format() == "gif";
+  std::optional<Bitmap> picture = Decode(reader);
+  // Qt paints the screen outside a GIF's first frame in the background
+  // colour; browsers leave it clear.
+  if (picture && gif) {
+    if (const std::optional<GifRegion> frame = FirstGifFrame(file.data(), file.size())) {
+      ClearOutside(*frame, *picture);
+    }
+  }
+  return picture;
 }
 
 std::optional<Bitmap> DecodePngBytes(const uint8_t* data, std::size_t size) {

@@ -14,6 +14,7 @@
 
 #include "platform/imaging.h"
 #include "tests/support/bmp_file.h"
+#include "tests/support/gif_file.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -122,6 +123,45 @@ TEST(DecodePictureTest, GifGivesItsFirstFrame) {
   ASSERT_TRUE(picture.has_value());
   EXPECT_EQ(PixelAt(*picture, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(PixelAt(*picture, 7, 3) >> 24, 0u);
+}
+
+// Before an animation runs, browsers show the first frame's region on a
+// clear screen: not the background colour the file names.
+TEST(DecodePictureTest, GifFrameSmallerThanTheScreenLeavesTheRestClear) {
+  const ImagingSession session;
+  TempDir dir;
+  for (const std::optional<uint8_t> transparent :
+       {std::optional<uint8_t>(), std::optional<uint8_t>(2)}) {
+    testing::GifSpec spec;
+    spec.screenWidth = 6;
+    spec.screenHeight = 4;
+    spec.palette = {0x0000FF, 0xFF0000, 0x00FF00};
+    spec.background = 1;
+    spec.transparent = transparent;
+    spec.left = 3;
+    spec.top = 1;
+    spec.width = 2;
+    spec.height = 2;
+    spec.indices = {0, 0, 0, 2};
+    const std::string path = dir.File("frame.gif");
+    testing::WriteBytes(path, testing::BuildGif(spec));
+    const std::optional<Bitmap> picture = LoadPictureFile(path);
+    ASSERT_TRUE(picture.has_value());
+    ASSERT_EQ(picture->width(), 6);
+    ASSERT_EQ(picture->height(), 4);
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 6; ++x) {
+        uint32_t want = 0;
+        if (x >= 3 && x < 5 && y >= 1 && y < 3) {
+          want = x == 4 && y == 2 ? (transparent ? 0 : 0xFF00FF00) : 0xFF0000FF;
+        }
+        const uint32_t got = PixelAt(*picture, x, y);
+        EXPECT_EQ(want == 0 ? got >> 24 : got, want == 0 ? 0 : want)
+            << std::hex << got << std::dec << " at " << x << "," << y
+            << (transparent ? " with" : " without") << " a transparent index";
+      }
+    }
+  }
 }
 
 // Whatever layout the PNG has, the result is 32-bit straight BGRA.
