@@ -11,7 +11,8 @@ seconds=${1:?usage: fuzz/run-fuzzers.sh SECONDS [target...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip)
+  targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip
+    fuzz_bmp_decoder fuzz_tga_decoder)
 fi
 
 build=build/fuzz
