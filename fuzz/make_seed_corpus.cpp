@@ -11,10 +11,12 @@
 #include "encoding/ico_format.h"
 #include "encoding/icon_image.h"
 #include "encoding/palette.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/ico_builder.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/svg_documents.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tga_file.h"
 
 namespace {
 
@@ -262,6 +264,97 @@ int WriteVectorSeeds(const fs::path& folder) {
   return out.count();
 }
 
+// BMPs of every header kind and depth, bit fields, run-length codes.
+int WriteBmpSeeds(const fs::path& folder) {
+  using zelmor::testing::BmpSpec;
+  CorpusWriter out(folder);
+  for (const uint32_t header : {12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u}) {
+    for (const uint16_t bits : {1, 2, 4, 8, 16, 24, 32}) {
+      BmpSpec spec;
+      spec.headerBytes = header;
+      spec.width = 5;
+      spec.height = header % 3 == 0 ? -3 : 3;
+      spec.bitCount = bits;
+      if (bits <= 8) {
+        for (uint32_t i = 0; i < (1u << bits); ++i) {
+          spec.palette.push_back(i * 0x010305u);
+        }
+      }
+      spec.pixels.assign(3 * ((5 * bits + 31) / 32 * 4), 0x5A);
+      out.Add("h" + std::to_string(header) + "-" + std::to_string(bits),
+              zelmor::testing::BuildBmp(spec));
+    }
+  }
+  BmpSpec fields;
+  fields.headerBytes = 124;
+  fields.width = 3;
+  fields.bitCount = 32;
+  fields.compression = 3;
+  fields.masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000};
+  fields.colourSpace = 0x4D424544;
+  fields.profile = {'a', 'c', 's', 'p'};
+  fields.pixels.assign(12, 0x77);
+  out.Add("bitfields-v5", zelmor::testing::BuildBmp(fields));
+  const struct {
+    const char* name;
+    uint16_t bits;
+    uint32_t compression;
+    std::vector<uint8_t> codes;
+  } runs[] = {{"rle8", 8, 1, {3, 1, 0, 3, 1, 2, 3, 0, 0, 2, 1, 1, 0, 0, 2, 2, 0, 1}},
+              {"rle4", 4, 2, {5, 0x12, 0, 0, 0, 3, 0x30, 0x10, 0, 1}},
+              {"rle24", 24, 4, {2, 1, 2, 3, 0, 0, 0, 3, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 1}}};
+  for (const auto& run : runs) {
+    BmpSpec spec;
+    spec.width = 6;
+    spec.height = 3;
+    spec.bitCount = run.bits;
+    spec.compression = run.compression;
+    if (run.bits <= 8) {
+      spec.palette = {0x102030, 0x405060, 0x708090, 0xA0B0C0};
+    }
+    spec.pixels = run.codes;
+    out.Add(run.name, zelmor::testing::BuildBmp(spec));
+  }
+  return out.count();
+}
+
+// TGAs of every type and depth, run-length and not, from each corner.
+int WriteTgaSeeds(const fs::path& folder) {
+  using zelmor::testing::TgaSpec;
+  CorpusWriter out(folder);
+  const struct {
+    uint8_t type;
+    uint8_t bits;
+  } kinds[] = {{1, 8}, {2, 15}, {2, 16}, {2, 24}, {2, 32}, {3, 8}, {3, 16}};
+  uint8_t corner = 0;
+  for (const auto& kind : kinds) {
+    for (const bool runLength : {false, true}) {
+      TgaSpec spec;
+      spec.type = static_cast<uint8_t>(kind.type | (runLength ? 8 : 0));
+      spec.pixelBits = kind.bits;
+      spec.descriptor = static_cast<uint8_t>((corner++ % 4) << 4 | (kind.bits == 32 ? 8 : 0));
+      spec.width = 5;
+      spec.height = 3;
+      spec.id = {'i', 'd'};
+      if (kind.type == 1) {
+        spec.hasMap = true;
+        spec.mapFirst = 1;
+        spec.map = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+      }
+      const std::size_t pixelBytes = (kind.bits + 7u) / 8u;
+      std::vector<uint8_t> raw;
+      for (std::size_t i = 0; i < 15 * pixelBytes; ++i) {
+        raw.push_back(static_cast<uint8_t>(i / (2 * pixelBytes) % 3));
+      }
+      spec.pixels = runLength ? zelmor::testing::TgaRunLength(raw, pixelBytes) : raw;
+      spec.footer = runLength;
+      out.Add("t" + std::to_string(spec.type) + "-" + std::to_string(kind.bits),
+              zelmor::testing::BuildTga(spec));
+    }
+  }
+  return out.count();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -278,10 +371,12 @@ int main(int argc, char* argv[]) {
       WriteRoundTripSeeds(root / "fuzz_encode_roundtrip"),
       WriteInspectSeeds(root / "fuzz_inspect"),
       WriteVectorSeeds(root / "fuzz_vector_picture"),
+      WriteBmpSeeds(root / "fuzz_bmp_decoder"),
+      WriteTgaSeeds(root / "fuzz_tga_decoder"),
   };
   std::printf(
       "seeds: %d entry blocks, %d icons, %d pictures, %d round trips, %d inspected icons, "
-      "%d vector documents\n",
-      counts[0], counts[1], counts[2], counts[3], counts[4], counts[5]);
+      "%d vector documents, %d BMPs, %d TGAs\n",
+      counts[0], counts[1], counts[2], counts[3], counts[4], counts[5], counts[6], counts[7]);
   return 0;
 }

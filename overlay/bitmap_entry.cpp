@@ -6,6 +6,7 @@
 #include <new>
 
 #include "overlay/little_endian.h"
+#include "platform/dib_rows.h"
 #include "platform/imaging.h"
 
 namespace zelmor {
@@ -62,8 +63,8 @@ using Bgra = std::array<uint8_t, 4>;
 
 // Every index a pixel of 8 bits or fewer can hold mapped to its colour; an
 // index at or past the palette's end is black.
-std::array<Bgra, 256> ColourTable(const uint8_t* entry, const BitmapEntryLayout& layout) {
-  std::array<Bgra, 256> table{};
+DibPalette ColourTable(const uint8_t* entry, const BitmapEntryLayout& layout) {
+  DibPalette table{};
   for (uint64_t i = 0; i < layout.paletteCount && i < table.size(); ++i) {
     const uint8_t* quad = entry + kHeaderBytes + 4 * i;
     table[i] = {quad[0], quad[1], quad[2], 255};
@@ -85,16 +86,14 @@ void PutColour(uint8_t* px, const Bgra& c) {
 
 // One stored row into top-down BGRA pixels, alpha 255 except where a 32-bit
 // row stores its own.
-void DecodeXorRow(const uint8_t* src, uint16_t bitCount, int32_t width,
-                  const std::array<Bgra, 256>& colours, uint8_t* dst) {
+void DecodeXorRow(const uint8_t* src, uint16_t bitCount, int32_t width, const DibPalette& colours,
+                  uint8_t* dst) {
   switch (bitCount) {
     case 32:
       std::copy(src, src + 4 * static_cast<std::ptrdiff_t>(width), dst);
       return;
     case 24:
-      for (int32_t x = 0; x < width; ++x, src += 3, dst += 4) {
-        PutColour(dst, {src[0], src[1], src[2], 255});
-      }
+      UnpackBgrPixels(src, width, dst);
       return;
     case 16:
       // 5-5-5 with the top bit unused.
@@ -104,22 +103,9 @@ void DecodeXorRow(const uint8_t* src, uint16_t bitCount, int32_t width,
       }
       return;
     case 8:
-      for (int32_t x = 0; x < width; ++x, dst += 4) {
-        PutColour(dst, colours[src[x]]);
-      }
-      return;
     case 4:
-      // The high nibble is the left pixel of each pair.
-      for (int32_t x = 0; x < width; ++x, dst += 4) {
-        const uint8_t pair = src[x / 2];
-        PutColour(dst, colours[x % 2 == 0 ? pair >> 4 : pair & 0x0F]);
-      }
-      return;
     case 1:
-      // The leftmost pixel is bit 7.
-      for (int32_t x = 0; x < width; ++x, dst += 4) {
-        PutColour(dst, colours[(src[x / 8] >> (7 - x % 8)) & 1]);
-      }
+      UnpackIndexedPixels(src, bitCount, width, colours, dst);
       return;
     default:
       // Depths this decoder does not read come out black and opaque.
@@ -158,7 +144,7 @@ std::optional<Bitmap> DecodeBitmapEntry(const uint8_t* entry, uint32_t size) {
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  const std::array<Bgra, 256> colours = ColourTable(entry, *layout);
+  const DibPalette colours = ColourTable(entry, *layout);
   for (int32_t y = 0; y < layout->height; ++y) {
     // Rows are stored bottom-up.
     const uint64_t r = static_cast<uint64_t>(layout->height - 1 - y);

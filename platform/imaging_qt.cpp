@@ -1,7 +1,9 @@
-// Picture decoding on top of QtGui's image readers and plugins. Every decoded
-// picture ends as QImage::Format_ARGB32, which on a little-endian machine is
-// byte for byte the Bitmap layout (blue, green, red, alpha, straight alpha), so
-// the Bitmap borrows the QImage's memory instead of copying it.
+// Picture decoding: BMP and TGA by decoders of our own, the rest by QtGui's
+// image readers and plugins, with a GIF's screen cleared outside its first
+// frame. Every picture Qt decodes ends as QImage::Format_ARGB32, which on a
+// little-endian machine is byte for byte the Bitmap layout (blue, green, red,
+// alpha, straight alpha), so the Bitmap borrows the QImage's memory instead
+// of copying it.
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -9,12 +11,13 @@
 #include <QImage>
 #include <QImageReader>
 #include <QString>
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
+#include "platform/bmp_decoder.h"
+#include "platform/gif_frame.h"
 #include "platform/imaging.h"
+#include "platform/tga_decoder.h"
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
               "Format_ARGB32 is blue, green, red, alpha in memory only on little-endian machines");
@@ -31,22 +34,6 @@ bool FitsLimit(int64_t width, int64_t height) {
          static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 <= kMaxDecodedImageBytes;
 }
 
-// Qt's BMP reader writes only the pixels a run-length picture codes and
-// leaves the rest as the heap had them. Handed a picture of the size and
-// format it will produce, it writes into that one instead; this one is all
-// palette index 0, and calloc gives it without touching the pages of a
-// picture that codes little. Nothing when the memory cannot be had.
-QImage ClearedIndexedPicture(QSize size) {
-  const qsizetype rowBytes = (static_cast<qsizetype>(size.width()) + 3) / 4 * 4;
-  void* pixels = std::calloc(static_cast<std::size_t>(rowBytes) * size.height(), 1);
-  if (pixels == nullptr) {
-    return QImage();
-  }
-  return QImage(
-      static_cast<uchar*>(pixels), size.width(), size.height(), rowBytes, QImage::Format_Indexed8,
-      [](void* memory) { std::free(memory); }, pixels);
-}
-
 std::optional<Bitmap> Decode(QImageReader& reader) {
   // Pictures are taken as stored: no rotation by an orientation tag.
   reader.setAutoTransform(false);
@@ -57,10 +44,6 @@ std::optional<Bitmap> Decode(QImageReader& reader) {
     return std::nullopt;
   }
   QImage image;
-  if (reader.format() == "bmp" && reader.imageFormat() == QImage::Format_Indexed8 &&
-      announced.isValid()) {
-    image = ClearedIndexedPicture(announced);
-  }
   if (!reader.read(&image) || image.isNull()) {
     return std::nullopt;
   }
@@ -84,49 +67,46 @@ std::optional<Bitmap> Decode(QImageReader& reader) {
   return Bitmap(width, height, stride, std::move(pixels));
 }
 
-// Qt's BMP reader stops at the end of a short file and returns the picture
-// with the rows it never read left as they were in memory: the output would
-// differ from run to run. An uncompressed BMP whose pixel array does not fit
-// in the file is therefore refused up front.
-bool IsShortBmp(const QString& name) {
-  QFile file(name);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return false;
-  }
-  const QByteArray head = file.read(34);
-  if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') {
-    return false;
-  }
-  const auto byte = [&head](int at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(head[at]));
-  };
-  const auto u16 = [&byte](int at) { return byte(at) | byte(at + 1) << 8; };
-  const auto u32 = [&u16](int at) { return u16(at) | u16(at + 2) << 16; };
-  const uint32_t headerSize = u32(14);
-  int64_t width = 0;
-  int64_t height = 0;
-  uint32_t bitCount = 0;
-  if (headerSize == 12) {  // OS/2 core header
-    width = u16(18);
-    height = u16(20);
-    bitCount = u16(24);
-  } else if (headerSize >= 40 && head.size() >= 34) {
-    width = static_cast<int32_t>(u32(18));
-    height = static_cast<int32_t>(u32(22));
-    bitCount = u16(28);
-    const uint32_t compression = u32(30);
-    if (compression != 0 && compression != 3 && compression != 6) {
-      return false;  // run-length and embedded pictures have no fixed length
+// TGA has no signature; as Qt does, the name says which files to try as TGA.
+bool HasTgaName(const QString& name) {
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  return suffix == "tga" || suffix == "icb" || suffix == "vda" || suffix == "vst";
+}
+
+// A file's bytes, mapped where the file system allows (no copy, and only
+// the pages looked at are read), else read whole.
+class FileBytes {
+ public:
+  explicit FileBytes(const QString& name) : file_(name) {
+    if (!file_.open(QIODevice::ReadOnly) || file_.size() <= 0) {
+      return;
     }
-  } else {
-    return false;
+    data_ = file_.map(0, file_.size());
+    if (data_ != nullptr) {
+      size_ = static_cast<std::size_t>(file_.size());
+      return;
+    }
+    copy_ = file_.readAll();
+    data_ = reinterpret_cast<const uint8_t*>(copy_.constData());
+    size_ = static_cast<std::size_t>(copy_.size());
   }
-  const uint64_t rowBytes = (static_cast<uint64_t>(std::abs(width)) * bitCount + 31) / 32 * 4;
-  const uint64_t rows = static_cast<uint64_t>(std::abs(height));
-  const uint64_t pixelsAt = std::max<uint64_t>(u32(10), 14 + uint64_t{headerSize});
-  const uint64_t fileSize = static_cast<uint64_t>(file.size());
-  // Compared by division so that no product can overflow.
-  return fileSize < pixelsAt || (rows != 0 && (fileSize - pixelsAt) / rows < rowBytes);
+  const uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  QFile file_;
+  QByteArray copy_;
+  const uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+std::optional<Bitmap> DecodeBmpFile(const FileBytes& file) {
+  // The profile and calibration stay unused until pictures are converted to sRGB.
+  std::optional<DecodedPicture> picture = DecodeBmp(file.data(), file.size());
+  if (!picture) {
+    return std::nullopt;
+  }
+  return std::move(picture->pixels);
 }
 
 }  // namespace
@@ -142,13 +122,27 @@ std::optional<Bitmap> LoadPictureFile(const std::string& path) {
   if (!QFileInfo(name).isFile()) {
     return std::nullopt;
   }
-  if (IsShortBmp(name)) {
-    return std::nullopt;
+  // BMP by its signature and TGA by its name and header go to decoders of
+  // our own (bmp_decoder.cpp and tga_decoder.cpp say why); the rest to Qt.
+  const FileBytes file(name);
+  if (HasBmpSignature(file.data(), file.size())) {
+    return DecodeBmpFile(file);
   }
-  // Qt looks at the content first; the extension only decides for formats
-  // without a signature (TGA).
+  if (HasTgaName(name) && HasTgaHeader(file.data(), file.size())) {
+    return DecodeTga(file.data(), file.size());
+  }
   QImageReader reader(name);
-  return Decode(reader);
+  // Asked before reading: the reader forgets its format once it has read.
+  const bool gif = reader.format() == "gif";
+  std::optional<Bitmap> picture = Decode(reader);
+  // Qt paints the screen outside a GIF's first frame in the background
+  // colour; browsers leave it clear.
+  if (picture && gif) {
+    if (const std::optional<GifRegion> frame = FirstGifFrame(file.data(), file.size())) {
+      ClearOutside(*frame, *picture);
+    }
+  }
+  return picture;
 }
 
 std::optional<Bitmap> DecodePngBytes(const uint8_t* data, std::size_t size) {

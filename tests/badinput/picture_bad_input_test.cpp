@@ -220,10 +220,21 @@ std::vector<PictureCase> HostilePictures() {
       {"JpegDeclaring65000Square", "huge.jpg", FileOf(testing::JpegDeclaring(65000, 65000))},
       // Depths a BMP may not have, each with as many bytes as its header implies.
       {"BmpBitCount0", "depth.bmp", FileOf(BmpFile(8, 8, 0, 0, 0, Rows(8, 32)))},
-      {"BmpBitCount2", "depth.bmp", FileOf(BmpFile(8, 8, 2, 0, 4, Rows(8, 4)))},
+      {"BmpBitCount3", "depth.bmp", FileOf(BmpFile(8, 8, 3, 0, 8, Rows(8, 4)))},
       {"BmpBitCount65535", "depth.bmp", FileOf(BmpFile(2, 2, 65535, 0, 0, Rows(2, 16384)))},
-      // A depth it may have, for contrast: read.
+      // Depths it may have, for contrast: read (2 bits as Windows CE writes them).
+      {"BmpBitCount2", "depth.bmp", FileOf(BmpFile(8, 8, 2, 0, 4, Rows(8, 4))), Expect::kIcon},
       {"BmpBitCount16", "depth.bmp", FileOf(BmpFile(8, 8, 16, 0, 0, Rows(8, 16))), Expect::kIcon},
+      // Run-length codes that jump far past the picture and runs past its rows.
+      {"RunLengthBmpJumpsOut", "jump.bmp",
+       FileOf(BmpFile(64, 64, 8, 1, 2, {0, 2, 255, 255, 0, 2, 255, 255, 255, 1, 0, 1})),
+       Expect::kIcon},
+      // A TGA at the limit whose few run-length packets paint a little of it.
+      {"RunLengthTgaAtTheLimit", "sparse.tga",
+       FileOf({0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0x40, 24, 0x20, 0xFF, 1, 2, 3}),
+       Expect::kIcon},
+      {"TgaDeclaring65535Square", "huge.tga",
+       FileOf({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 8, 1, 2, 3, 4})},
       // Palette indices past a 2-entry palette: read, the indices clamped or black.
       {"BmpIndicesPastThePalette", "palette.bmp", FileOf(BmpFile(8, 8, 8, 0, 2, Rows(8, 8, 200))),
        Expect::kIcon},

@@ -14,6 +14,7 @@
 
 #include "platform/imaging.h"
 #include "tests/support/bmp_file.h"
+#include "tests/support/gif_file.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -122,6 +123,45 @@ TEST(DecodePictureTest, GifGivesItsFirstFrame) {
   ASSERT_TRUE(picture.has_value());
   EXPECT_EQ(PixelAt(*picture, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(PixelAt(*picture, 7, 3) >> 24, 0u);
+}
+
+// Before an animation runs, browsers show the first frame's region on a
+// clear screen: not the background colour the file names.
+TEST(DecodePictureTest, GifFrameSmallerThanTheScreenLeavesTheRestClear) {
+  const ImagingSession session;
+  TempDir dir;
+  for (const std::optional<uint8_t> transparent :
+       {std::optional<uint8_t>(), std::optional<uint8_t>(2)}) {
+    testing::GifSpec spec;
+    spec.screenWidth = 6;
+    spec.screenHeight = 4;
+    spec.palette = {0x0000FF, 0xFF0000, 0x00FF00};
+    spec.background = 1;
+    spec.transparent = transparent;
+    spec.left = 3;
+    spec.top = 1;
+    spec.width = 2;
+    spec.height = 2;
+    spec.indices = {0, 0, 0, 2};
+    const std::string path = dir.File("frame.gif");
+    testing::WriteBytes(path, testing::BuildGif(spec));
+    const std::optional<Bitmap> picture = LoadPictureFile(path);
+    ASSERT_TRUE(picture.has_value());
+    ASSERT_EQ(picture->width(), 6);
+    ASSERT_EQ(picture->height(), 4);
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 6; ++x) {
+        uint32_t want = 0;
+        if (x >= 3 && x < 5 && y >= 1 && y < 3) {
+          want = x == 4 && y == 2 ? (transparent ? 0 : 0xFF00FF00) : 0xFF0000FF;
+        }
+        const uint32_t got = PixelAt(*picture, x, y);
+        EXPECT_EQ(want == 0 ? got >> 24 : got, want == 0 ? 0 : want)
+            << std::hex << got << std::dec << " at " << x << "," << y
+            << (transparent ? " with" : " without") << " a transparent index";
+      }
+    }
+  }
 }
 
 // Whatever layout the PNG has, the result is 32-bit straight BGRA.
@@ -298,22 +338,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{
             "TruncatedPng",
             [](const TempDir& dir) { return Write(dir, "cut.png", FirstHalf(ValidPng())); }},
-        // Qt's BMP reader would return the rows it never read as whatever
-        // was in memory.
-        BadFileCase{"TruncatedBmp",
-                    [](const TempDir& dir) {
-                      return Write(dir, "cut.bmp",
-                                   FirstHalf(PictureBytes(dir, "bmp", Alpha::kOpaque)));
-                    }},
         BadFileCase{"TruncatedWebp",
                     [](const TempDir& dir) {
                       return Write(dir, "cut.webp",
                                    FirstHalf(PictureBytes(dir, "webp", Alpha::kTranslucent)));
-                    }},
-        BadFileCase{"TruncatedTga",
-                    [](const TempDir& dir) {
-                      return Write(dir, "cut.tga",
-                                   FirstHalf(PictureBytes(dir, "tga", Alpha::kTranslucent)));
                     }},
         BadFileCase{"PngDeclaring65535Squared",
                     [](const TempDir& dir) {
@@ -328,6 +356,39 @@ INSTANTIATE_TEST_SUITE_P(
                       return Write(dir, "huge.bmp", BmpHeaderDeclaring(20000, 20000));
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A cut BMP or TGA gives the rows it holds; the rows it lacks are clear,
+// never what memory held. The BMP stores its bottom row first, the TGA its top.
+TEST(DecodePictureTest, CutBmpAndTgaKeepTheRowsTheyHold) {
+  const ImagingSession session;
+  TempDir dir;
+  const struct {
+    const char* format;
+    Alpha alpha;
+    bool topStoredFirst;
+  } cases[] = {{"bmp", Alpha::kOpaque, false}, {"tga", Alpha::kTranslucent, true}};
+  for (const auto& c : cases) {
+    std::vector<uint8_t> bytes = PictureBytes(dir, c.format, c.alpha);
+    ASSERT_FALSE(bytes.empty()) << c.format;
+    // Headers and the first 10 stored rows, and half of the next one. Where
+    // the pixels start and how deep they are, as the writer chose.
+    const std::size_t pixelsAt = c.topStoredFirst ? 18 + bytes[0] : bytes[10] | bytes[11] << 8;
+    const std::size_t bits = c.topStoredFirst ? bytes[16] : bytes[28];
+    const std::size_t rowBytes = 32 * bits / 8;
+    bytes.resize(pixelsAt + 10 * rowBytes + rowBytes / 2);
+    const std::optional<Bitmap> picture =
+        LoadPictureFile(Write(dir, std::string("cut.") + c.format, bytes));
+    ASSERT_TRUE(picture.has_value()) << c.format;
+    for (int32_t stored = 0; stored < 32; ++stored) {
+      const int32_t y = c.topStoredFirst ? stored : 31 - stored;
+      for (int32_t x = 0; x < 32; ++x) {
+        const bool held = stored < 10 || (stored == 10 && x < 16);
+        ASSERT_EQ(PixelAt(*picture, x, y), held ? QuadrantColour(c.alpha, x, y) : 0u)
+            << c.format << " at " << x << "," << y;
+      }
+    }
+  }
+}
 
 TEST(DecodePngBytesTest, DecodesPngAndNothingElse) {
   const ImagingSession session;

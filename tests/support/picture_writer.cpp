@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 
+#include "tests/support/gif_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelmor::testing {
@@ -39,56 +40,6 @@ std::vector<uint8_t> EncodeTga(const Bitmap& picture) {
   const char signature[] = "TRUEVISION-XFILE.";
   out.insert(out.end(), signature, signature + sizeof signature);
   return out;
-}
-
-// LZW codes packed least significant bit first, as GIF stores them.
-class CodePacker {
- public:
-  void Put(uint32_t code, int bits) {
-    buffer_ |= code << filled_;
-    filled_ += bits;
-    while (filled_ >= 8) {
-      bytes_.push_back(static_cast<uint8_t>(buffer_));
-      buffer_ >>= 8;
-      filled_ -= 8;
-    }
-  }
-  std::vector<uint8_t> Finish() {
-    if (filled_ > 0) {
-      bytes_.push_back(static_cast<uint8_t>(buffer_));
-    }
-    return bytes_;
-  }
-
- private:
-  uint32_t buffer_ = 0;
-  int filled_ = 0;
-  std::vector<uint8_t> bytes_;
-};
-
-// One frame's indices as GIF image data. Only literal codes are sent, with a
-// clear code often enough that the code width never leaves 9 bits: simple and
-// valid, though it compresses nothing.
-void AppendImageData(std::vector<uint8_t>& out, const std::vector<uint8_t>& indices) {
-  constexpr uint32_t kClear = 256;
-  constexpr uint32_t kEnd = 257;
-  CodePacker packer;
-  for (std::size_t i = 0; i < indices.size(); ++i) {
-    if (i % 200 == 0) {
-      packer.Put(kClear, 9);
-    }
-    packer.Put(indices[i], 9);
-  }
-  packer.Put(kEnd, 9);
-  const std::vector<uint8_t> data = packer.Finish();
-  out.push_back(8);  // minimum code size
-  for (std::size_t at = 0; at < data.size(); at += 255) {
-    const std::size_t length = std::min<std::size_t>(255, data.size() - at);
-    out.push_back(static_cast<uint8_t>(length));
-    out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
-               data.begin() + static_cast<std::ptrdiff_t>(at + length));
-  }
-  out.push_back(0);
 }
 
 }  // namespace
@@ -179,7 +130,7 @@ bool WriteGif(const std::vector<const Bitmap*>& frames, const std::string& path)
     Put16(out, static_cast<uint32_t>(width));
     Put16(out, static_cast<uint32_t>(height));
     out.push_back(0);
-    AppendImageData(out, frame);
+    AppendGifImageData(out, frame);
   }
   out.push_back(0x3B);
   WriteBytes(path, out);
