@@ -12,9 +12,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <new>
+#include <span>
 #include <utility>
 
+#include "platform/avif_decoder.h"
+#include "platform/colour_profile.h"
+#include "platform/exif_orientation.h"
+#include "platform/heif_decoder.h"
 #include "platform/imaging.h"
+#include "platform/jxl_decoder.h"
+#include "platform/picture_metadata.h"
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
               "Format_ARGB32 is blue, green, red, alpha in memory only on little-endian machines");
@@ -129,6 +137,52 @@ bool IsShortBmp(const QString& name) {
   return fileSize < pixelsAt || (rows != 0 && (fileSize - pixelsAt) / rows < rowBytes);
 }
 
+// HEIF, AVIF and JPEG XL have no Qt reader here; their own libraries decode
+// them, already upright. Nothing for a file of another format.
+std::optional<std::optional<DecodedPicture>> DecodeWithOwnLibrary(std::span<const uint8_t> file) {
+  if (IsHeifFile(file)) {
+    return DecodeHeif(file);
+  }
+  if (IsAvifFile(file)) {
+    return DecodeAvif(file);
+  }
+  if (IsJxlFile(file)) {
+    return DecodeJxl(file);
+  }
+  return std::nullopt;
+}
+
+std::optional<Bitmap> DecodeFile(const QString& name) {
+  // Mapped, not read: the metadata blocks are a few bytes of what may be a
+  // large file, and the pages not looked at are never loaded.
+  QFile file(name);
+  std::span<const uint8_t> bytes;
+  if (file.open(QIODevice::ReadOnly) && file.size() > 0) {
+    if (const uchar* mapped = file.map(0, file.size())) {
+      bytes = {mapped, static_cast<std::size_t>(file.size())};
+    }
+  }
+  if (auto decoded = DecodeWithOwnLibrary(bytes)) {
+    if (!*decoded) {
+      return std::nullopt;
+    }
+    ConvertPictureColourToSrgb((*decoded)->pixels, (*decoded)->colour);
+    return std::move((*decoded)->pixels);
+  }
+  // Qt looks at the content first; the extension only decides for formats
+  // without a signature (TGA).
+  QImageReader reader(name);
+  std::optional<Bitmap> picture = Decode(reader);
+  if (!picture) {
+    return std::nullopt;
+  }
+  // Upright first, then in sRGB, both before any scaling.
+  const PictureMetadata metadata = ReadPictureMetadata(bytes);
+  picture = ApplyExifOrientation(std::move(*picture), metadata.orientation);
+  ConvertPictureColourToSrgb(*picture, metadata.colour);
+  return picture;
+}
+
 }  // namespace
 
 ImagingSession::ImagingSession() {
@@ -145,10 +199,11 @@ std::optional<Bitmap> LoadPictureFile(const std::string& path) {
   if (IsShortBmp(name)) {
     return std::nullopt;
   }
-  // Qt looks at the content first; the extension only decides for formats
-  // without a signature (TGA).
-  QImageReader reader(name);
-  return Decode(reader);
+  try {
+    return DecodeFile(name);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // no memory for a turned or decoded copy
+  }
 }
 
 std::optional<Bitmap> DecodePngBytes(const uint8_t* data, std::size_t size) {
