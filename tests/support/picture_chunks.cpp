@@ -82,6 +82,10 @@ std::vector<uint8_t> InsertJpegSegment(const std::vector<uint8_t>& jpeg, uint8_t
 
 std::vector<uint8_t> InsertJpegIccProfile(const std::vector<uint8_t>& jpeg,
                                           const std::vector<uint8_t>& profile, int pieces) {
+  // A segment holds at most 65533 bytes, 14 of them the piece's label.
+  constexpr std::size_t kMostPerPiece = 65533 - 14;
+  pieces =
+      std::max<int>(pieces, static_cast<int>((profile.size() + kMostPerPiece - 1) / kMostPerPiece));
   const std::size_t pieceSize = (profile.size() + pieces - 1) / pieces;
   std::vector<uint8_t> out = jpeg;
   // Inserted last piece first, so they end up in order.

@@ -22,7 +22,7 @@ std::vector<uint8_t> InsertJpegSegment(const std::vector<uint8_t>& jpeg, uint8_t
                                        const std::vector<uint8_t>& payload);
 
 // `jpeg` with `profile` in APP2 ICC_PROFILE segments, split into `pieces`
-// segments as large profiles are.
+// segments as large profiles are (or more, when a piece would not fit).
 std::vector<uint8_t> InsertJpegIccProfile(const std::vector<uint8_t>& jpeg,
                                           const std::vector<uint8_t>& profile, int pieces);
 
