@@ -11,7 +11,8 @@ seconds=${1:?usage: fuzz/run-fuzzers.sh SECONDS [target...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip)
+  targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip
+    fuzz_picture_metadata fuzz_decode_heif fuzz_decode_avif fuzz_decode_jxl)
 fi
 
 build=build/fuzz
