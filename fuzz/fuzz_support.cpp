@@ -100,4 +100,21 @@ void Check(bool condition, const char* what) {
   }
 }
 
+void CheckDecodedPicture(const Bitmap& picture) {
+  Check(!picture.empty() && picture.width() > 0 && picture.height() > 0, "an empty picture");
+  Check(uint64_t{4} * static_cast<uint64_t>(picture.width()) *
+                static_cast<uint64_t>(picture.height()) <=
+            kMaxBitmapBytes,
+        "a decoded picture passes the imaging limit");
+  uint32_t sum = 0;
+  for (int32_t y = 0; y < picture.height(); ++y) {
+    const uint8_t* row = picture.row(y);
+    for (int32_t x = 0; x < 4 * picture.width(); ++x) {
+      sum += row[x];
+    }
+  }
+  volatile uint32_t sink = sum;
+  (void)sink;
+}
+
 }  // namespace zelmor::fuzz

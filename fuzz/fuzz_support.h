@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bitmap.h"
 #include "platform/messages.h"
 
 namespace zelmor::fuzz {
@@ -32,6 +33,10 @@ class DropMessages {
 // Stops the run with `what` when `condition` fails, so libFuzzer records the
 // input as a finding.
 void Check(bool condition, const char* what);
+
+// Checks a decoded picture against the imaging limit and reads every pixel,
+// so that a picture shorter than it claims shows up.
+void CheckDecodedPicture(const Bitmap& picture);
 
 // Reads an ICO file that an engine wrote back through the project's own reader
 // and checks it whole: no message, every entry at depth `bits`, blocks back to

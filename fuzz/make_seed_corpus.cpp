@@ -1,6 +1,8 @@
 // Writes the seed corpora of the fuzz targets: valid inputs of every form the
 // targets take, so that fuzzing starts deep inside the decoders instead of at
 // their first check. Usage: make_seed_corpus <folder>; one subfolder per target.
+#include <lcms2.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,8 @@
 #include "encoding/palette.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/ico_builder.h"
+#include "tests/support/library_picture_writer.h"
+#include "tests/support/picture_chunks.h"
 #include "tests/support/picture_writer.h"
 #include "tests/support/svg_documents.h"
 #include "tests/support/temp_dir.h"
@@ -189,8 +193,9 @@ int WritePictureSeeds(const fs::path& folder, const fs::path& scratch) {
   }();
   // The first two bytes choose depth, lines and sizes; vary them across seeds.
   uint8_t run = 0;
-  for (const std::string format : {"png", "jpg", "bmp", "gif", "webp", "tiff", "tga", "ico", "ppm",
-                                   "pgm", "pbm", "xpm", "xbm", "wbmp", "cur", "icns"}) {
+  for (const std::string format :
+       {"png", "jpg", "bmp", "gif", "webp", "tiff", "tga", "ico", "ppm", "pgm", "pbm", "xpm", "xbm",
+        "wbmp", "cur", "icns", "heic", "avif", "jxl"}) {
     for (const auto& [name, picture] : pictures) {
       const std::string path = (scratch / ("picture." + format)).string();
       if (!zelmor::testing::WritePicture(picture, path, format)) {
@@ -355,6 +360,120 @@ int WriteTgaSeeds(const fs::path& folder) {
   return out.count();
 }
 
+
+// A matrix-and-curve ICC profile, sRGB's primaries with red and green
+// exchanged, as lcms2 writes it.
+std::vector<uint8_t> SeedProfile() {
+  const cmsCIExyY white = {0.3127, 0.3290, 1.0};
+  const cmsCIExyYTRIPLE primaries = {{0.30, 0.60, 1.0}, {0.64, 0.33, 1.0}, {0.15, 0.06, 1.0}};
+  cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+  cmsToneCurve* curves[3] = {curve, curve, curve};
+  cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+  cmsFreeToneCurve(curve);
+  cmsUInt32Number size = 0;
+  cmsSaveProfileToMem(profile, nullptr, &size);
+  std::vector<uint8_t> bytes(size);
+  cmsSaveProfileToMem(profile, bytes.data(), &size);
+  cmsCloseProfile(profile);
+  return bytes;
+}
+
+std::vector<uint8_t> Big32(uint32_t value) {
+  return {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+          static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+}
+
+// Appends a RIFF chunk to a WebP file and fixes the RIFF length.
+std::vector<uint8_t> WithWebpChunk(std::vector<uint8_t> webp, const char* fourcc,
+                                   const std::vector<uint8_t>& data) {
+  webp.insert(webp.end(), fourcc, fourcc + 4);
+  for (int i = 0; i < 4; ++i) {
+    webp.push_back(static_cast<uint8_t>(data.size() >> (8 * i)));
+  }
+  webp.insert(webp.end(), data.begin(), data.end());
+  if (data.size() % 2 == 1) {
+    webp.push_back(0);
+  }
+  const std::size_t riff = webp.size() - 8;
+  for (int i = 0; i < 4; ++i) {
+    webp[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+  }
+  return webp;
+}
+
+int WriteMetadataSeeds(const fs::path& folder, const fs::path& scratch) {
+  namespace t = zelmor::testing;
+  CorpusWriter out(folder);
+  const std::vector<uint8_t> profile = SeedProfile();
+  for (const bool bigEndian : {false, true}) {
+    out.Add(std::string("exif-") + (bigEndian ? "mm" : "ii"), t::ExifBlock(6, bigEndian));
+  }
+  const std::vector<uint8_t> png = t::EncodePng(Gradient(5, 4));
+  out.Add("png-exif", t::InsertPngChunk(png, "eXIf", t::ExifBlock(8, true)));
+  out.Add("png-iccp", t::InsertPngChunk(png, "iCCP", t::IccpChunkData(profile)));
+  out.Add("png-gama", t::InsertPngChunk(png, "gAMA", Big32(100000)));
+  std::vector<uint8_t> chrm;
+  for (uint32_t value : {31270u, 32900u, 30000u, 60000u, 64000u, 33000u, 15000u, 6000u}) {
+    const std::vector<uint8_t> b = Big32(value);
+    chrm.insert(chrm.end(), b.begin(), b.end());
+  }
+  out.Add("png-chrm-gama",
+          t::InsertPngChunk(t::InsertPngChunk(png, "cHRM", chrm), "gAMA", Big32(45455)));
+  out.Add("png-srgb", t::InsertPngChunk(png, "sRGB", {0}));
+  const std::string jpgPath = (scratch / "seed.jpg").string();
+  if (t::WritePicture(Gradient(8, 8), jpgPath, "jpg")) {
+    const std::vector<uint8_t> jpeg = t::ReadBytes(jpgPath);
+    std::vector<uint8_t> app1 = {'E', 'x', 'i', 'f', 0, 0};
+    const std::vector<uint8_t> exif = t::ExifBlock(3, false);
+    app1.insert(app1.end(), exif.begin(), exif.end());
+    out.Add("jpeg-exif-icc",
+            t::InsertJpegIccProfile(t::InsertJpegSegment(jpeg, 0xE1, app1), profile, 2));
+  }
+  const std::string webpPath = (scratch / "seed.webp").string();
+  if (t::WritePicture(Gradient(6, 6), webpPath, "webp")) {
+    out.Add("webp-exif-icc",
+            WithWebpChunk(WithWebpChunk(t::ReadBytes(webpPath), "EXIF", t::ExifBlock(5, true)),
+                          "ICCP", profile));
+  }
+  const std::string tiffPath = (scratch / "seed.tiff").string();
+  if (t::WritePicture(Gradient(6, 6), tiffPath, "tiff")) {
+    out.Add("tiff", t::ReadBytes(tiffPath));
+  }
+  return out.count();
+}
+
+// Lossless files of the formats with decoders of their own, turned, with a
+// profile, with alpha and without.
+int WriteLibraryFormatSeeds(const fs::path& folder, const fs::path& scratch,
+                            const std::string& format) {
+  namespace t = zelmor::testing;
+  CorpusWriter out(folder);
+  const std::string path = (scratch / ("seed." + format)).string();
+  const auto add = [&](const std::string& name, bool written) {
+    if (written) {
+      out.Add(name, t::ReadBytes(path));
+    }
+  };
+  const Bitmap gradient = Gradient(9, 6);
+  const Bitmap opaque = TwoTone(7, 5);
+  if (format == "jxl") {
+    add("gradient", t::WriteJxl(gradient, path));
+    add("opaque", t::WriteJxl(opaque, path));
+    add("profile", t::WriteJxl(opaque, path, SeedProfile()));
+    return out.count();
+  }
+  const auto write = [&](const Bitmap& picture, const t::LibraryPictureOptions& options) {
+    return format == "heic" ? t::WriteHeic(picture, path, options)
+                            : t::WriteAvif(picture, path, options);
+  };
+  add("gradient", write(gradient, {}));
+  add("opaque", write(opaque, {}));
+  add("turned", write(gradient, {6, true, {}}));
+  add("mirrored", write(opaque, {7, false, {}}));
+  add("profile", write(opaque, {1, false, SeedProfile()}));
+  return out.count();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -373,10 +492,15 @@ int main(int argc, char* argv[]) {
       WriteVectorSeeds(root / "fuzz_vector_picture"),
       WriteBmpSeeds(root / "fuzz_bmp_decoder"),
       WriteTgaSeeds(root / "fuzz_tga_decoder"),
+      WriteMetadataSeeds(root / "fuzz_picture_metadata", scratch.path()),
+      WriteLibraryFormatSeeds(root / "fuzz_decode_heif", scratch.path(), "heic"),
+      WriteLibraryFormatSeeds(root / "fuzz_decode_avif", scratch.path(), "avif"),
+      WriteLibraryFormatSeeds(root / "fuzz_decode_jxl", scratch.path(), "jxl"),
   };
   std::printf(
       "seeds: %d entry blocks, %d icons, %d pictures, %d round trips, %d inspected icons, "
-      "%d vector documents, %d BMPs, %d TGAs\n",
-      counts[0], counts[1], counts[2], counts[3], counts[4], counts[5], counts[6], counts[7]);
+      "%d vector documents, %d BMPs, %d TGAs, %d metadata, %d heif, %d avif, %d jxl\n",
+      counts[0], counts[1], counts[2], counts[3], counts[4], counts[5], counts[6], counts[7],
+      counts[8], counts[9], counts[10], counts[11]);
   return 0;
 }

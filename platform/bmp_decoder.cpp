@@ -80,7 +80,7 @@ std::optional<DecodedPicture> DecodeBmp(const uint8_t* data, std::size_t size) {
   try {
     picture.pixels = Bitmap(layout->width, layout->height);
     if (layout->profileSize > 0) {
-      picture.iccProfile.assign(data + layout->profileAt,
+      picture.colour.iccProfile.assign(data + layout->profileAt,
                                 data + layout->profileAt + layout->profileSize);
     }
   } catch (const std::bad_alloc&) {

@@ -12,11 +12,19 @@
 #include <QImageReader>
 #include <QString>
 #include <memory>
+#include <new>
+#include <span>
 #include <utility>
 
+#include "platform/avif_decoder.h"
 #include "platform/bmp_decoder.h"
+#include "platform/colour_profile.h"
+#include "platform/exif_orientation.h"
 #include "platform/gif_frame.h"
+#include "platform/heif_decoder.h"
 #include "platform/imaging.h"
+#include "platform/jxl_decoder.h"
+#include "platform/picture_metadata.h"
 #include "platform/tga_decoder.h"
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
@@ -100,13 +108,67 @@ class FileBytes {
   std::size_t size_ = 0;
 };
 
-std::optional<Bitmap> DecodeBmpFile(const FileBytes& file) {
-  // The profile and calibration stay unused until pictures are converted to sRGB.
-  std::optional<DecodedPicture> picture = DecodeBmp(file.data(), file.size());
+// The pixels of a picture decoded by one of our own decoders or libraries,
+// in sRGB.
+std::optional<Bitmap> InSrgb(std::optional<DecodedPicture> picture) {
   if (!picture) {
     return std::nullopt;
   }
+  ConvertPictureColourToSrgb(picture->pixels, picture->colour);
   return std::move(picture->pixels);
+}
+
+// HEIF, AVIF and JPEG XL have no Qt reader here; their own libraries decode
+// them, already upright. Nothing for a file of another format.
+std::optional<std::optional<DecodedPicture>> DecodeWithOwnLibrary(std::span<const uint8_t> file) {
+  if (IsHeifFile(file)) {
+    return DecodeHeif(file);
+  }
+  if (IsAvifFile(file)) {
+    return DecodeAvif(file);
+  }
+  if (IsJxlFile(file)) {
+    return DecodeJxl(file);
+  }
+  return std::nullopt;
+}
+
+// Every picture ends upright and in sRGB, both before any scaling. BMP by
+// its signature and TGA by its name and header go to decoders of our own
+// (bmp_decoder.cpp and tga_decoder.cpp say why); HEIF, AVIF and JPEG XL to
+// their libraries, which hand them out upright; the rest to Qt.
+std::optional<Bitmap> DecodeFile(const QString& name) {
+  const FileBytes file(name);
+  const std::span<const uint8_t> bytes(file.data(), file.size());
+  if (HasBmpSignature(file.data(), file.size())) {
+    return InSrgb(DecodeBmp(file.data(), file.size()));
+  }
+  if (HasTgaName(name) && HasTgaHeader(file.data(), file.size())) {
+    return DecodeTga(file.data(), file.size());
+  }
+  if (auto decoded = DecodeWithOwnLibrary(bytes)) {
+    return InSrgb(std::move(*decoded));
+  }
+  // Qt looks at the content first; the extension only decides for formats
+  // without a signature.
+  QImageReader reader(name);
+  // Asked before reading: the reader forgets its format once it has read.
+  const bool gif = reader.format() == "gif";
+  std::optional<Bitmap> picture = Decode(reader);
+  if (!picture) {
+    return std::nullopt;
+  }
+  // Qt paints the screen outside a GIF's first frame in the background
+  // colour; browsers leave it clear.
+  if (gif) {
+    if (const std::optional<GifRegion> frame = FirstGifFrame(file.data(), file.size())) {
+      ClearOutside(*frame, *picture);
+    }
+  }
+  const PictureMetadata metadata = ReadPictureMetadata(bytes);
+  picture = ApplyExifOrientation(std::move(*picture), metadata.orientation);
+  ConvertPictureColourToSrgb(*picture, metadata.colour);
+  return picture;
 }
 
 }  // namespace
@@ -122,27 +184,11 @@ std::optional<Bitmap> LoadPictureFile(const std::string& path) {
   if (!QFileInfo(name).isFile()) {
     return std::nullopt;
   }
-  // BMP by its signature and TGA by its name and header go to decoders of
-  // our own (bmp_decoder.cpp and tga_decoder.cpp say why); the rest to Qt.
-  const FileBytes file(name);
-  if (HasBmpSignature(file.data(), file.size())) {
-    return DecodeBmpFile(file);
+  try {
+    return DecodeFile(name);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // no memory for a turned or decoded copy
   }
-  if (HasTgaName(name) && HasTgaHeader(file.data(), file.size())) {
-    return DecodeTga(file.data(), file.size());
-  }
-  QImageReader reader(name);
-  // Asked before reading: the reader forgets its format once it has read.
-  const bool gif = reader.format() == "gif";
-  std::optional<Bitmap> picture = Decode(reader);
-  // Qt paints the screen outside a GIF's first frame in the background
-  // colour; browsers leave it clear.
-  if (picture && gif) {
-    if (const std::optional<GifRegion> frame = FirstGifFrame(file.data(), file.size())) {
-      ClearOutside(*frame, *picture);
-    }
-  }
-  return picture;
 }
 
 std::optional<Bitmap> DecodePngBytes(const uint8_t* data, std::size_t size) {

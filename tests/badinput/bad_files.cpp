@@ -121,4 +121,45 @@ std::vector<uint8_t> PictureFileBytes(const std::string& format) {
   return ReadBytes(path);
 }
 
+std::vector<uint8_t> IsoPictureDeclaring(const std::string& format, uint32_t width,
+                                         uint32_t height) {
+  std::vector<uint8_t> file = PictureFileBytes(format);
+  // ispe: size, type, version and flags, then width and height (big-endian).
+  for (std::size_t i = 4; i + 16 <= file.size(); ++i) {
+    if (file[i] == 'i' && file[i + 1] == 's' && file[i + 2] == 'p' && file[i + 3] == 'e') {
+      SetBigEndian32(file, i + 8, width);
+      SetBigEndian32(file, i + 12, height);
+      return file;
+    }
+  }
+  throw std::runtime_error("no ispe box in the " + format + " file");
+}
+
+std::vector<uint8_t> JxlDeclaring(uint32_t width, uint32_t height) {
+  // The codestream's size header, bits least significant first: not a small
+  // picture, then each side as selector 3 (30 bits of side - 1), with no ratio.
+  std::vector<uint8_t> out = {0xFF, 0x0A};
+  uint64_t bits = 0;
+  int filled = 0;
+  const auto put = [&](uint64_t value, int count) {
+    bits |= value << filled;
+    filled += count;
+    while (filled >= 8) {
+      out.push_back(static_cast<uint8_t>(bits));
+      bits >>= 8;
+      filled -= 8;
+    }
+  };
+  put(0, 1);
+  put(3, 2);
+  put(height - 1, 30);
+  put(0, 3);
+  put(3, 2);
+  put(width - 1, 30);
+  put(1, 1);  // all-default image metadata
+  put(0, 7);
+  out.insert(out.end(), 32, 0);  // a few bytes of nothing
+  return out;
+}
+
 }  // namespace zelmor::testing

@@ -30,4 +30,11 @@ std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bitCount, u
 // picture_writer writes), read back as bytes.
 std::vector<uint8_t> PictureFileBytes(const std::string& format);
 
+// A small HEIC or AVIF picture whose ispe box then declares width x height.
+std::vector<uint8_t> IsoPictureDeclaring(const std::string& format, uint32_t width,
+                                         uint32_t height);
+
+// The start of a JPEG XL codestream declaring width x height, with no pixels.
+std::vector<uint8_t> JxlDeclaring(uint32_t width, uint32_t height);
+
 }  // namespace zelmor::testing

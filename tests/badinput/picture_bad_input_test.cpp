@@ -123,8 +123,8 @@ TEST_P(PictureBadInput, ReportsTheDefinedMessageOrWritesACompleteIcon) {
 }
 
 // Every format the picture fixtures write, each as a file named for it.
-const std::vector<std::string> kFormats = {"png",  "jpg",  "bmp", "gif",
-                                           "webp", "tiff", "tga", "ico"};
+const std::vector<std::string> kFormats = {"png", "jpg", "bmp",  "gif",  "webp", "tiff",
+                                           "tga", "ico", "heic", "avif", "jxl"};
 
 std::vector<PictureCase> InputFailures() {
   const Bytes png = PictureFileBytes("png");
@@ -218,6 +218,17 @@ std::vector<PictureCase> HostilePictures() {
       {"PngAtTheLimitWithoutData", "huge.png", FileOf(testing::PngDeclaring(16384, 16384))},
       {"GifDeclaring65535Square", "huge.gif", FileOf(testing::GifDeclaring(65535, 65535))},
       {"JpegDeclaring65000Square", "huge.jpg", FileOf(testing::JpegDeclaring(65000, 65000))},
+      {"HeicDeclaring65535Square", "huge.heic",
+       FileOf(testing::IsoPictureDeclaring("heic", 65535, 65535))},
+      {"HeicDeclaringOneRowPastTheLimit", "over.heic",
+       FileOf(testing::IsoPictureDeclaring("heic", 16384, 16385))},
+      {"AvifDeclaring65535Square", "huge.avif",
+       FileOf(testing::IsoPictureDeclaring("avif", 65535, 65535))},
+      {"AvifDeclaringOneRowPastTheLimit", "over.avif",
+       FileOf(testing::IsoPictureDeclaring("avif", 16384, 16385))},
+      {"JxlDeclaring65535Square", "huge.jxl", FileOf(testing::JxlDeclaring(65535, 65535))},
+      {"JxlDeclaringOneRowPastTheLimit", "over.jxl", FileOf(testing::JxlDeclaring(16384, 16385))},
+      {"JxlAtTheLimitWithoutPixels", "limit.jxl", FileOf(testing::JxlDeclaring(16384, 16384))},
       // Depths a BMP may not have, each with as many bytes as its header implies.
       {"BmpBitCount0", "depth.bmp", FileOf(BmpFile(8, 8, 0, 0, 0, Rows(8, 32)))},
       {"BmpBitCount3", "depth.bmp", FileOf(BmpFile(8, 8, 3, 0, 8, Rows(8, 4)))},

@@ -5,6 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "overlay/decode_icon_entry.h"
+#include "overlay/ico_reader.h"
+#include "platform/imaging.h"
+#include "tests/support/library_picture_writer.h"
+#include "tests/support/picture_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelmor {
@@ -51,6 +56,35 @@ TEST(CliRun, ConvertsWithTheDerivedOutputAndPrintsIt) {
   const auto file = ReadBytes(output);
   ASSERT_GE(file.size(), 6u);
   EXPECT_EQ(file[4], 8) << "eight entries";
+}
+
+// A phone photo as HEIC, stored sideways with a quarter-turn in its irot box:
+// every size is written and the icon is upright.
+TEST(CliRun, ConvertsATurnedHeicUpright) {
+  TempDir dir;
+  // Upright: red on the left half, blue on the right.
+  const Bitmap upright = testing::MakeBitmap(
+      32, 32, [](int32_t x, int32_t) { return x < 16 ? 0xFFFF0000u : 0xFF0000FFu; });
+  const std::string input = dir.File("photo.heic");
+  ASSERT_TRUE(testing::WriteHeic(upright, input, {6, true, {}}));
+  const std::string output = dir.File("photo.ico");
+  const CliResult run = RunCli({Q(input), "-s", "all", "-o", Q(output)});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::optional<IcoFileImage> icon = ReadIcoFile(output);
+  ASSERT_TRUE(icon.has_value());
+  ASSERT_EQ(icon->entryCount, 8u);
+  const ImagingSession imaging;
+  for (uint32_t i = 0; i < icon->entryCount; ++i) {
+    const auto block = IconEntryBytes(*icon, i);
+    ASSERT_TRUE(block.has_value());
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::optional<Bitmap> entry =
+        DecodeIconEntry(block->data(), static_cast<uint32_t>(block->size()), width, height);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(testing::PixelAt(*entry, 0, height / 2), 0xFFFF0000u) << "entry " << width;
+    EXPECT_EQ(testing::PixelAt(*entry, width - 1, height / 2), 0xFF0000FFu) << "entry " << width;
+  }
 }
 
 TEST(CliRun, AFailingInputIsReportedAndTheOthersStillRun) {

@@ -114,7 +114,7 @@ TEST_P(BmpLayouts, DecodeToTheColoursStored) {
   ASSERT_EQ(picture->pixels.height(), kHeight);
   ExpectPixels(
       picture->pixels, [&](int32_t x, int32_t y) { return ShownColour(c.bits, x, y); }, "");
-  EXPECT_TRUE(picture->iccProfile.empty());
+  EXPECT_TRUE(picture->colour.iccProfile.empty());
 }
 
 std::vector<LayoutCase> LayoutCases() {
@@ -442,7 +442,7 @@ TEST(BmpColourSpace, AnEmbeddedProfileComesWithThePixels) {
   spec.pixels = PackBmpRows({{0x102030}}, 24);
   const std::optional<DecodedPicture> picture = Decode(BuildBmp(spec));
   ASSERT_TRUE(picture.has_value());
-  EXPECT_EQ(picture->iccProfile, spec.profile);
+  EXPECT_EQ(picture->colour.iccProfile, spec.profile);
   EXPECT_EQ(PixelAt(picture->pixels, 0, 0), 0xFF102030u);
 
   // sRGB and the Windows colour space carry none; a profile off the end of the file is ignored.
@@ -450,7 +450,7 @@ TEST(BmpColourSpace, AnEmbeddedProfileComesWithThePixels) {
     spec.colourSpace = space;
     const std::optional<DecodedPicture> plain = Decode(BuildBmp(spec));
     ASSERT_TRUE(plain.has_value());
-    EXPECT_TRUE(plain->iccProfile.empty());
+    EXPECT_TRUE(plain->colour.iccProfile.empty());
     EXPECT_FALSE(plain->calibrated.has_value());
   }
   spec.colourSpace = 0x4D424544;

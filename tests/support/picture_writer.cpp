@@ -9,6 +9,7 @@
 #include <map>
 
 #include "tests/support/gif_file.h"
+#include "tests/support/library_picture_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelmor::testing {
@@ -68,6 +69,15 @@ uint32_t PixelAt(const Bitmap& bitmap, int32_t x, int32_t y) {
 bool WritePicture(const Bitmap& picture, const std::string& path, const std::string& format) {
   if (format == "gif") {
     return WriteGif({&picture}, path);
+  }
+  if (format == "heic") {
+    return WriteHeic(picture, path);
+  }
+  if (format == "avif") {
+    return WriteAvif(picture, path);
+  }
+  if (format == "jxl") {
+    return WriteJxl(picture, path);
   }
   if (format == "tga") {
     WriteBytes(path, EncodeTga(picture));

@@ -19,7 +19,8 @@ uint32_t PixelAt(const Bitmap& bitmap, int32_t x, int32_t y);
 // Writes `picture` to `path` as `format`: any format Qt's image writers know
 // ("png", "jpg", "bmp", "webp", "tiff", "ico", ...; lossy ones at top quality,
 // which makes WebP lossless), and "gif" and "tga", which Qt only reads and
-// which are written here. False when the picture cannot be written that way.
+// which are written here, and "heic", "avif" and "jxl" (lossless, see
+// library_picture_writer.h). False when the picture cannot be written that way.
 bool WritePicture(const Bitmap& picture, const std::string& path, const std::string& format);
 
 // A GIF holding `frames` in order. Every frame must have the size of the first

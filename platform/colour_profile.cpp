@@ -1,0 +1,314 @@
+// Colour conversion with lcms2. Qt's QColorSpace reads only matrix-and-curve
+// profiles and would silently treat a LUT-based one as sRGB; lcms2 reads every
+// ICC profile kind and is the reference colour-managed viewers agree with.
+#include "platform/colour_profile.h"
+
+#include <lcms2.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace zelmor {
+namespace {
+
+struct ContextDeleter {
+  void operator()(cmsContext context) const { cmsDeleteContext(context); }
+};
+struct ProfileDeleter {
+  void operator()(void* profile) const { cmsCloseProfile(static_cast<cmsHPROFILE>(profile)); }
+};
+struct TransformDeleter {
+  void operator()(void* transform) const {
+    cmsDeleteTransform(static_cast<cmsHTRANSFORM>(transform));
+  }
+};
+struct CurveDeleter {
+  void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
+};
+using Context = std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextDeleter>;
+using Profile = std::unique_ptr<void, ProfileDeleter>;
+using Transform = std::unique_ptr<void, TransformDeleter>;
+using Curve = std::unique_ptr<cmsToneCurve, CurveDeleter>;
+
+// A context of its own per conversion keeps lcms2 from printing about
+// damaged profiles and shares nothing between threads.
+Context QuietContext() {
+  Context context(cmsCreateContext(nullptr, nullptr));
+  if (context) {
+    cmsSetLogErrorHandlerTHR(context.get(), nullptr);
+  }
+  return context;
+}
+
+// The sRGB curve in lcms2's parametric form 4: Y = (aX + b)^g above d, cX below.
+Curve SrgbCurve(cmsContext context) {
+  const cmsFloat64Number parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  return Curve(cmsBuildParametricToneCurve(context, 4, parameters));
+}
+
+bool Near(const cmsCIEXYZ& a, const cmsCIEXYZ& b) {
+  constexpr double kTolerance = 0.002;
+  return std::abs(a.X - b.X) < kTolerance && std::abs(a.Y - b.Y) < kTolerance &&
+         std::abs(a.Z - b.Z) < kTolerance;
+}
+
+// True for a matrix-and-curve profile whose colorants and curves are those of
+// sRGB to well under half a level: converting would change nothing visible and
+// might move a level here and there, and plain sRGB pictures must come out as
+// they were stored.
+bool DescribesSrgb(cmsContext context, cmsHPROFILE profile) {
+  if (cmsGetColorSpace(profile) != cmsSigRgbData || !cmsIsMatrixShaper(profile)) {
+    return false;
+  }
+  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
+  const Curve srgbCurve = SrgbCurve(context);
+  if (!srgb || !srgbCurve) {
+    return false;
+  }
+  static constexpr cmsTagSignature kColorants[3] = {cmsSigRedColorantTag, cmsSigGreenColorantTag,
+                                                    cmsSigBlueColorantTag};
+  static constexpr cmsTagSignature kCurves[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag,
+                                                 cmsSigBlueTRCTag};
+  for (int i = 0; i < 3; ++i) {
+    const auto* have = static_cast<const cmsCIEXYZ*>(cmsReadTag(profile, kColorants[i]));
+    const auto* want = static_cast<const cmsCIEXYZ*>(cmsReadTag(srgb.get(), kColorants[i]));
+    const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(profile, kCurves[i]));
+    if (have == nullptr || want == nullptr || curve == nullptr || !Near(*have, *want)) {
+      return false;
+    }
+    for (int level = 0; level < 256; ++level) {
+      const float x = static_cast<float>(level) / 255.0f;
+      if (std::abs(cmsEvalToneCurveFloat(curve, x) - cmsEvalToneCurveFloat(srgbCurve.get(), x)) >
+          0.25f / 255.0f) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void TransformRows(cmsHTRANSFORM transform, Bitmap& picture) {
+  for (int32_t y = 0; y < picture.height(); ++y) {
+    uint8_t* row = picture.row(y);
+    // lcms2 converts in place when both sides have the same layout.
+    cmsDoTransform(transform, row, row, static_cast<cmsUInt32Number>(picture.width()));
+  }
+}
+
+// A grey profile maps one level to one grey: a table of 256 entries, taken
+// from the green channel (the three are equal in a grey picture).
+bool ConvertGrey(cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
+  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
+  if (!srgb) {
+    return false;
+  }
+  const Transform transform(cmsCreateTransformTHR(context, grey, TYPE_GRAY_8, srgb.get(),
+                                                  TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0));
+  if (!transform) {
+    return false;
+  }
+  std::array<uint8_t, 256> levels{};
+  for (int i = 0; i < 256; ++i) {
+    levels[i] = static_cast<uint8_t>(i);
+  }
+  std::array<uint8_t, 256 * 3> colours{};
+  cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
+  for (int32_t y = 0; y < picture.height(); ++y) {
+    uint8_t* p = picture.row(y);
+    for (int32_t x = 0; x < picture.width(); ++x, p += 4) {
+      const uint8_t* colour = &colours[p[1] * 3];
+      p[0] = colour[0];
+      p[1] = colour[1];
+      p[2] = colour[2];
+    }
+  }
+  return true;
+}
+
+bool ConvertFromProfile(cmsContext context, cmsHPROFILE profile, Bitmap& picture) {
+  if (cmsGetColorSpace(profile) == cmsSigGrayData) {
+    return ConvertGrey(context, profile, picture);
+  }
+  if (cmsGetColorSpace(profile) != cmsSigRgbData) {
+    return false;
+  }
+  if (DescribesSrgb(context, profile)) {
+    return true;
+  }
+  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
+  if (!srgb) {
+    return false;
+  }
+  const Transform transform(cmsCreateTransformTHR(context, profile, TYPE_BGRA_8, srgb.get(),
+                                                  TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
+                                                  cmsFLAGS_COPY_ALPHA));
+  if (!transform) {
+    return false;
+  }
+  TransformRows(transform.get(), picture);
+  return true;
+}
+
+// An RGB profile from chromaticities (white, red, green, blue x, y) and one
+// curve for all three channels.
+bool ConvertFromPrimaries(const std::array<double, 8>& xy, const Curve& curve, Bitmap& picture,
+                          cmsContext context) {
+  if (!curve) {
+    return false;
+  }
+  for (double value : xy) {
+    if (!(value > 0 && value <= 1)) {
+      return false;
+    }
+  }
+  const cmsCIExyY white = {xy[0], xy[1], 1.0};
+  const cmsCIExyYTRIPLE primaries = {{xy[2], xy[3], 1.0}, {xy[4], xy[5], 1.0}, {xy[6], xy[7], 1.0}};
+  cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
+  const Profile profile(cmsCreateRGBProfileTHR(context, &white, &primaries, curves));
+  if (!profile) {
+    return false;  // primaries that span no colour space
+  }
+  return ConvertFromProfile(context, profile.get(), picture);
+}
+
+constexpr std::array<double, 8> kSrgbChromaticities = {0.3127, 0.3290, 0.64, 0.33,
+                                                       0.30,   0.60,   0.15, 0.06};
+
+}  // namespace
+
+bool ConvertToSrgb(Bitmap& picture, std::span<const uint8_t> iccProfile) {
+  if (picture.empty() || iccProfile.empty()) {
+    return false;
+  }
+  const Context context = QuietContext();
+  if (!context) {
+    return false;
+  }
+  const Profile profile(cmsOpenProfileFromMemTHR(context.get(), iccProfile.data(),
+                                                 static_cast<cmsUInt32Number>(iccProfile.size())));
+  if (!profile) {
+    return false;
+  }
+  return ConvertFromProfile(context.get(), profile.get(), picture);
+}
+
+bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
+  if (picture.empty()) {
+    return false;
+  }
+  if (chunks.srgb) {
+    return true;
+  }
+  if (!chunks.gamma && !chunks.chromaticities) {
+    return true;
+  }
+  const Context context = QuietContext();
+  if (!context) {
+    return false;
+  }
+  Curve curve;
+  if (chunks.gamma) {
+    if (*chunks.gamma == 0) {
+      return false;
+    }
+    // gAMA holds the encoding exponent; decoding raises to its inverse.
+    curve.reset(cmsBuildGamma(context.get(), 100000.0 / *chunks.gamma));
+  } else {
+    curve = SrgbCurve(context.get());
+  }
+  std::array<double, 8> xy = kSrgbChromaticities;
+  if (chunks.chromaticities) {
+    for (std::size_t i = 0; i < xy.size(); ++i) {
+      xy[i] = (*chunks.chromaticities)[i] / 100000.0;
+    }
+  }
+  return ConvertFromPrimaries(xy, curve, picture, context.get());
+}
+
+bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
+  if (picture.empty()) {
+    return false;
+  }
+  std::array<double, 8> xy{};
+  switch (cicp.primaries) {
+    case 1:  // BT.709, the primaries of sRGB
+    case 2:  // unspecified
+      xy = kSrgbChromaticities;
+      break;
+    case 4:  // BT.470 M
+      xy = {0.310, 0.316, 0.67, 0.33, 0.21, 0.71, 0.14, 0.08};
+      break;
+    case 5:  // BT.470 B/G, BT.601 625 lines
+      xy = {0.3127, 0.3290, 0.64, 0.33, 0.29, 0.60, 0.15, 0.06};
+      break;
+    case 6:  // BT.601 525 lines
+    case 7:  // SMPTE 240M
+      xy = {0.3127, 0.3290, 0.630, 0.340, 0.310, 0.595, 0.155, 0.070};
+      break;
+    case 8:  // generic film
+      xy = {0.310, 0.316, 0.681, 0.319, 0.243, 0.692, 0.145, 0.049};
+      break;
+    case 9:  // BT.2020
+      xy = {0.3127, 0.3290, 0.708, 0.292, 0.170, 0.797, 0.131, 0.046};
+      break;
+    case 11:  // DCI-P3
+      xy = {0.314, 0.351, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
+      break;
+    case 12:  // Display P3
+      xy = {0.3127, 0.3290, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
+      break;
+    case 22:  // EBU Tech. 3213-E
+      xy = {0.3127, 0.3290, 0.630, 0.340, 0.295, 0.605, 0.155, 0.077};
+      break;
+    default:
+      return false;
+  }
+  const Context context = QuietContext();
+  if (!context) {
+    return false;
+  }
+  Curve curve;
+  switch (cicp.transfer) {
+    case 1:   // BT.709
+    case 6:   // BT.601
+    case 14:  // BT.2020 10-bit
+    case 15:  // BT.2020 12-bit
+    case 2:   // unspecified
+    case 13:  // sRGB
+      // Images with these curves are shown with the sRGB curve by browsers;
+      // with sRGB primaries there is then nothing to do.
+      if (cicp.primaries == 1 || cicp.primaries == 2) {
+        return true;
+      }
+      curve = SrgbCurve(context.get());
+      break;
+    case 4:  // gamma 2.2
+      curve.reset(cmsBuildGamma(context.get(), 2.2));
+      break;
+    case 5:  // gamma 2.8
+      curve.reset(cmsBuildGamma(context.get(), 2.8));
+      break;
+    case 8:  // linear
+      curve.reset(cmsBuildGamma(context.get(), 1.0));
+      break;
+    default:
+      return false;
+  }
+  return ConvertFromPrimaries(xy, curve, picture, context.get());
+}
+
+void ConvertPictureColourToSrgb(Bitmap& picture, const PictureColour& colour) {
+  if (!colour.iccProfile.empty() && ConvertToSrgb(picture, colour.iccProfile)) {
+    return;
+  }
+  if (colour.png) {
+    ConvertPngColourToSrgb(picture, *colour.png);
+  } else if (colour.cicp) {
+    ConvertCicpToSrgb(picture, *colour.cicp);
+  }
+}
+
+}  // namespace zelmor
