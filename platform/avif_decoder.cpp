@@ -75,7 +75,7 @@ std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
   rgb.avoidLibYUV = AVIF_TRUE;
   rgb.alphaPremultiplied = AVIF_FALSE;
   DecodedPicture out{Bitmap(static_cast<int32_t>(image.width), static_cast<int32_t>(image.height)),
-                     {}};
+                     {}, std::nullopt};
   std::unique_ptr<uint16_t[]> wide;
   if (deep) {
     const std::size_t samples = std::size_t{image.width} * image.height * 4;

@@ -122,7 +122,7 @@ std::optional<DecodedPicture> DecodeHeif(std::span<const uint8_t> file) {
     return std::nullopt;
   }
   const bool premultiplied = heif_image_is_premultiplied_alpha(rawImage) != 0;
-  DecodedPicture out{Bitmap(width, height), ColourOf(rawHandle)};
+  DecodedPicture out{Bitmap(width, height), ColourOf(rawHandle), std::nullopt};
   for (int y = 0; y < height; ++y) {
     const uint8_t* from = samples + static_cast<std::ptrdiff_t>(y) * stride;
     uint8_t* to = out.pixels.row(y);

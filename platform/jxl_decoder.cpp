@@ -104,7 +104,8 @@ std::optional<DecodedPicture> DecodeJxl(std::span<const uint8_t> file) {
         return std::nullopt;
       }
       out.emplace(DecodedPicture{
-          Bitmap(static_cast<int32_t>(info.xsize), static_cast<int32_t>(info.ysize)), ColourOf(d)});
+          Bitmap(static_cast<int32_t>(info.xsize), static_cast<int32_t>(info.ysize)), ColourOf(d),
+          std::nullopt});
       samples.assign(size, 0);
       if (JxlDecoderSetImageOutBuffer(d, &format, samples.data(), size) != JXL_DEC_SUCCESS) {
         return std::nullopt;

@@ -458,7 +458,7 @@ TEST(BmpColourSpace, AnEmbeddedProfileComesWithThePixels) {
   cut.resize(cut.size() - 2);
   const std::optional<DecodedPicture> cutProfile = Decode(cut);
   ASSERT_TRUE(cutProfile.has_value());
-  EXPECT_TRUE(cutProfile->iccProfile.empty());
+  EXPECT_TRUE(cutProfile->colour.iccProfile.empty());
 }
 
 TEST(BmpColourSpace, CalibratedEndpointsAndGammaAreGiven) {
