@@ -16,8 +16,8 @@ cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
 
-# Every fuzz target from fresh seeds, about a minute each.
+# Every fuzz target from fresh seeds, half a minute each.
 cmake --preset fuzz
 cmake --build --preset fuzz
 ./scripts/make-seed-corpus.sh
-./fuzz/run-fuzzers.sh 60
+./fuzz/run-fuzzers.sh 30
