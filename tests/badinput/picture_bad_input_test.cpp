@@ -263,7 +263,73 @@ INSTANTIATE_TEST_SUITE_P(InputFailures, PictureBadInput, ::testing::ValuesIn(Inp
                          [](const auto& info) { return std::string(info.param.name); });
 INSTANTIATE_TEST_SUITE_P(EmptyAndCut, PictureBadInput, ::testing::ValuesIn(EmptyAndCutPictures()),
                          [](const auto& info) { return std::string(info.param.name); });
+// Vector documents are XML from anywhere: refused when they are no SVG or
+// ask for unbounded work, drawn when merely odd.
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+std::string Svg(const std::string& attributes, const std::string& body) {
+  return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' " +
+         attributes + ">" + body + "</svg>";
+}
+
+std::string BillionLaughs() {
+  std::string doc = "<?xml version='1.0'?><!DOCTYPE svg [<!ENTITY l0 'lol'>";
+  for (int i = 1; i <= 9; ++i) {
+    doc += "<!ENTITY l" + std::to_string(i) + " '";
+    for (int k = 0; k < 10; ++k) doc += "&l" + std::to_string(i - 1) + ";";
+    doc += "'>";
+  }
+  return doc + "]>" + Svg("width='16' height='16'", "<text>&l9;</text>");
+}
+
+std::string UseBomb() {
+  std::string body = "<defs><rect id='u0' width='1' height='1'/>";
+  for (int i = 1; i <= 9; ++i) {
+    body += "<g id='u" + std::to_string(i) + "'>";
+    for (int k = 0; k < 10; ++k) body += "<use xlink:href='#u" + std::to_string(i - 1) + "'/>";
+    body += "</g>";
+  }
+  return Svg("width='16' height='16'", body + "</defs><use xlink:href='#u9'/>");
+}
+
+std::string DeepNesting(int depth) {
+  std::string open;
+  std::string close;
+  for (int i = 0; i < depth; ++i) {
+    open += "<g>";
+    close += "</g>";
+  }
+  return Svg("width='16' height='16'", open + "<rect width='8' height='8'/>" + close);
+}
+
+std::vector<PictureCase> HostileVectors() {
+  const RecordedMessage damaged = kDamaged;
+  return {
+      {"SvgThatIsText", "note.svg", FileOf(Text("just some words")), Expect::kMessage, damaged},
+      {"SvgThatIsAPng", "renamed.svg", FileOf(testing::PngDeclaring(16, 16)), Expect::kMessage,
+       damaged},
+      {"SvgWithoutAnySize", "nosize.svg", FileOf(Text(Svg("", "<rect width='5' height='5'/>"))),
+       Expect::kMessage, damaged},
+      {"SvgCutMidTag", "cut.svg", FileOf(Cut(Text(Svg("width='8' height='8'", "<rect/>")), 40)),
+       Expect::kMessage, damaged},
+      {"SvgBillionLaughs", "laughs.svg", FileOf(Text(BillionLaughs())), Expect::kMessage, damaged},
+      {"SvgUseBomb", "bomb.svg", FileOf(Text(UseBomb())), Expect::kMessage, damaged},
+      {"SvgNestedTooDeep", "deep.svg", FileOf(Text(DeepNesting(5000))), Expect::kMessage, damaged},
+      {"SvgHugeViewBox", "wide.svg",
+       FileOf(Text(Svg("viewBox='0 0 1e30 1e30'", "<circle cx='5e29' cy='5e29' r='4e29'/>"))),
+       Expect::kIcon},
+      {"SvgReachingOutside", "outside.svg",
+       FileOf(Text(Svg("width='16' height='16'",
+                       "<image xlink:href='file:///etc/passwd' width='16' height='16'/>"))),
+       Expect::kIcon},
+  };
+}
+
 INSTANTIATE_TEST_SUITE_P(Hostile, PictureBadInput, ::testing::ValuesIn(HostilePictures()),
+                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Vector, PictureBadInput, ::testing::ValuesIn(HostileVectors()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
