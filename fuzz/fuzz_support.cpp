@@ -100,14 +100,17 @@ void Check(bool condition, const char* what) {
   }
 }
 
-void CheckDecodedPicture(const Bitmap& picture) {
+void CheckDecodedPicture(const Bitmap& picture, bool sampleLarge) {
   Check(!picture.empty() && picture.width() > 0 && picture.height() > 0, "an empty picture");
   Check(uint64_t{4} * static_cast<uint64_t>(picture.width()) *
                 static_cast<uint64_t>(picture.height()) <=
             kMaxBitmapBytes,
         "a decoded picture passes the imaging limit");
+  const bool whole =
+      !sampleLarge || int64_t{picture.width()} * picture.height() <= (int64_t{1} << 22);
   uint32_t sum = 0;
-  for (int32_t y = 0; y < picture.height(); ++y) {
+  for (int32_t y = 0; y < picture.height();
+       y = whole || y + 1 == picture.height() || y != 0 ? y + 1 : picture.height() - 1) {
     const uint8_t* row = picture.row(y);
     for (int32_t x = 0; x < 4 * picture.width(); ++x) {
       sum += row[x];

@@ -35,8 +35,11 @@ class DropMessages {
 void Check(bool condition, const char* what);
 
 // Checks a decoded picture against the imaging limit and reads every pixel,
-// so that a picture shorter than it claims shows up.
-void CheckDecodedPicture(const Bitmap& picture);
+// so that a picture shorter than it claims shows up. With `sampleLarge`, a
+// picture over 4 Mi pixels has only its first and last rows read: a few bytes
+// can declare a canvas of hundreds of MiB, legitimately, and scanning it all
+// under coverage would be a timeout of this check, not of the decoder.
+void CheckDecodedPicture(const Bitmap& picture, bool sampleLarge = false);
 
 // Reads an ICO file that an engine wrote back through the project's own reader
 // and checks it whole: no message, every entry at depth `bits`, blocks back to
