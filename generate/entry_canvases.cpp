@@ -39,14 +39,17 @@ EntryCanvases::EntryCanvases(const std::vector<IconSource>& sources,
     if (largestServed[i] == 0) {
       continue;
     }
-    const Bitmap& picture = *sources[i].raster;
+    CropRule crop;
     if (fit == FitMode::kCover) {
       // Filling the square uniformly keeps the picture's centred square.
-      const SquareCrop crop = CentredSquare(picture.width(), picture.height());
-      renderers_[i] = std::make_unique<PictureRenderer>(
-          picture.Region(crop.x, crop.y, crop.side, crop.side), largestServed[i]);
-    } else {
-      renderers_[i] = std::make_unique<PictureRenderer>(picture, largestServed[i]);
+      crop = [](int32_t width, int32_t height) {
+        const SquareCrop square = CentredSquare(width, height);
+        return PictureRect{square.x, square.y, square.side, square.side};
+      };
+    }
+    renderers_[i] = sources[i].raster->Renderer(largestServed[i], crop);
+    if (!renderers_[i]) {
+      throw SourceDamaged{i};
     }
   }
 }
@@ -62,10 +65,14 @@ std::optional<Bitmap> EntryCanvases::Render(int32_t size) const {
 }
 
 Bitmap EntryCanvases::RenderRaster(std::size_t source, int32_t size) const {
-  const Bitmap& picture = *sources_[source].raster;
+  const RasterPicture& picture = *sources_[source].raster;
   if (IsExactly(shapes_[source], size)) {
+    const Bitmap* pixels = picture.Whole();
+    if (pixels == nullptr) {
+      throw SourceDamaged{source};
+    }
     Bitmap canvas(size, size);
-    CopyInto(picture, canvas, 0, 0);
+    CopyInto(*pixels, canvas, 0, 0);
     return canvas;
   }
   const PictureRenderer& renderer = *renderers_[source];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,17 +13,25 @@
 
 namespace zelmor {
 
+// A raster source whose data proved damaged when it was decoded.
+struct SourceDamaged {
+  std::size_t source;  // its index among the sources
+};
+
 // Draws each entry's square canvas from the source PickSource chooses for its
 // size, placed by the fit mode. Every size comes from its source alone, never
 // from another size's result. The sources must outlive this object.
 class EntryCanvases {
  public:
+  // Decodes what the sizes need of each raster source. Throws SourceDamaged
+  // when a source's data proves damaged and std::bad_alloc when memory runs out.
   EntryCanvases(const std::vector<IconSource>& sources, const std::vector<int32_t>& sizes,
                 FitMode fit);
   ~EntryCanvases();
 
   // The size x size canvas (size one of those given). Nothing when a vector
-  // document fails to render. Throws std::bad_alloc when memory runs out.
+  // document fails to render. Throws SourceDamaged, and std::bad_alloc when
+  // memory runs out.
   std::optional<Bitmap> Render(int32_t size) const;
 
  private:

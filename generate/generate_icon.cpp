@@ -28,11 +28,10 @@ struct RenderFailed {};
 // Renders every size once and encodes it at every depth. Only sizes that can
 // be rendered at all are kept, so the directory never announces an image the
 // file does not hold.
-std::vector<IconBlock> EncodeAllSizes(const std::vector<IconSource>& sources,
+std::vector<IconBlock> EncodeAllSizes(const EntryCanvases& canvases,
                                       const std::vector<int32_t>& sizes,
                                       const LineOverlaySettings& lines,
                                       const IconOutputSettings& output) {
-  const EntryCanvases canvases(sources, sizes, output.fit);
   std::vector<IconBlock> blocks;
   blocks.reserve(sizes.size() * output.depths.size());
   for (const int32_t size : sizes) {
@@ -90,13 +89,29 @@ bool Generate(std::vector<std::string> inputPaths, std::string outputPath,
 
   const ImagingSession imaging;
   std::vector<IconSource> sources;
-  for (const std::string& input : inputPaths) {
-    const ScopedMessageSubject subject(input);
-    std::optional<std::vector<IconSource>> loaded = LoadIconSources(input, icoEntries);
+  std::vector<std::size_t> inputOf;  // the input each source came from
+  for (std::size_t i = 0; i < inputPaths.size(); ++i) {
+    const ScopedMessageSubject subject(inputPaths[i]);
+    std::optional<std::vector<IconSource>> loaded = LoadIconSources(inputPaths[i], icoEntries);
     if (!loaded) {
       return false;
     }
     std::move(loaded->begin(), loaded->end(), std::back_inserter(sources));
+    inputOf.resize(sources.size(), i);
+  }
+
+  // Pictures are decoded as far as the sizes need before the output exists,
+  // so a damaged one fails the run as early as a missing one.
+  std::optional<EntryCanvases> canvases;
+  try {
+    canvases.emplace(sources, sizes, output.fit);
+  } catch (const SourceDamaged& damaged) {
+    const ScopedMessageSubject subject(inputPaths[inputOf[damaged.source]]);
+    ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);
+    return false;
+  } catch (const std::bad_alloc&) {
+    ShowMessage("Not enough memory to create the icon.", MessageIcon::kError);
+    return false;
   }
 
   // Writing over an input would destroy the only copy of it.
@@ -112,7 +127,11 @@ bool Generate(std::vector<std::string> inputPaths, std::string outputPath,
 
   std::vector<IconBlock> blocks;
   try {
-    blocks = EncodeAllSizes(sources, sizes, lines, output);
+    blocks = EncodeAllSizes(*canvases, sizes, lines, output);
+  } catch (const SourceDamaged& damaged) {
+    const ScopedMessageSubject subject(inputPaths[inputOf[damaged.source]]);
+    ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);
+    return false;
   } catch (const std::bad_alloc&) {
     // The uncommitted output goes away with `file`; nothing is left on disk.
     ShowMessage("Not enough memory to create the icon.", MessageIcon::kError);
@@ -121,6 +140,7 @@ bool Generate(std::vector<std::string> inputPaths, std::string outputPath,
     ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);
     return false;
   }
+  canvases.reset();
   sources.clear();
 
   WriteIconBlocks(

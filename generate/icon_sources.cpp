@@ -28,7 +28,7 @@ std::optional<std::vector<IconSource>> LoadIcoEntries(const std::string& path) {
     // Entries that do not decode are passed over, as the overlay engine does.
     if (std::optional<Bitmap> picture =
             DecodeIconEntry(block->data(), static_cast<uint32_t>(block->size()), width, height)) {
-      sources.push_back(IconSource{std::move(picture), std::nullopt});
+      sources.push_back(IconSource{RasterPicture(std::move(*picture)), std::nullopt});
     }
   }
   if (sources.empty()) {
@@ -48,7 +48,7 @@ std::optional<std::vector<IconSource>> LoadIconSources(const std::string& path, 
   if (HasVectorPictureExtension(path)) {
     sources[0].vector = VectorPicture::Load(path);
   } else {
-    sources[0].raster = LoadPictureFile(path);
+    sources[0].raster = RasterPicture::Open(path);
   }
   if (!sources[0].vector && !sources[0].raster) {
     ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);

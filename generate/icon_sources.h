@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bitmap.h"
+#include "platform/raster_picture.h"
 #include "platform/vector_picture.h"
 
 namespace zelmor {
@@ -15,7 +15,7 @@ namespace zelmor {
 // A picture the entries of an icon may be drawn from: a raster picture, or a
 // vector document that renders at any size. Exactly one of the two is set.
 struct IconSource {
-  std::optional<Bitmap> raster;
+  std::optional<RasterPicture> raster;
   std::optional<VectorPicture> vector;
 };
 

@@ -24,6 +24,7 @@
 #include "platform/heif_decoder.h"
 #include "platform/imaging.h"
 #include "platform/jxl_decoder.h"
+#include "platform/mapped_file.h"
 #include "platform/picture_metadata.h"
 #include "platform/tga_decoder.h"
 
@@ -81,33 +82,6 @@ bool HasTgaName(const QString& name) {
   return suffix == "tga" || suffix == "icb" || suffix == "vda" || suffix == "vst";
 }
 
-// A file's bytes, mapped where the file system allows (no copy, and only
-// the pages looked at are read), else read whole.
-class FileBytes {
- public:
-  explicit FileBytes(const QString& name) : file_(name) {
-    if (!file_.open(QIODevice::ReadOnly) || file_.size() <= 0) {
-      return;
-    }
-    data_ = file_.map(0, file_.size());
-    if (data_ != nullptr) {
-      size_ = static_cast<std::size_t>(file_.size());
-      return;
-    }
-    copy_ = file_.readAll();
-    data_ = reinterpret_cast<const uint8_t*>(copy_.constData());
-    size_ = static_cast<std::size_t>(copy_.size());
-  }
-  const uint8_t* data() const { return data_; }
-  std::size_t size() const { return size_; }
-
- private:
-  QFile file_;
-  QByteArray copy_;
-  const uint8_t* data_ = nullptr;
-  std::size_t size_ = 0;
-};
-
 // The pixels of a picture decoded by one of our own decoders or libraries,
 // in sRGB.
 std::optional<Bitmap> InSrgb(std::optional<DecodedPicture> picture) {
@@ -138,13 +112,13 @@ std::optional<std::optional<DecodedPicture>> DecodeWithOwnLibrary(std::span<cons
 // (bmp_decoder.cpp and tga_decoder.cpp say why); HEIF, AVIF and JPEG XL to
 // their libraries, which hand them out upright; the rest to Qt.
 std::optional<Bitmap> DecodeFile(const QString& name) {
-  const FileBytes file(name);
-  const std::span<const uint8_t> bytes(file.data(), file.size());
-  if (HasBmpSignature(file.data(), file.size())) {
-    return InSrgb(DecodeBmp(file.data(), file.size()));
+  const MappedFile mapped(name.toStdString());
+  const std::span<const uint8_t> bytes = mapped.bytes();
+  if (HasBmpSignature(bytes.data(), bytes.size())) {
+    return InSrgb(DecodeBmp(bytes.data(), bytes.size()));
   }
-  if (HasTgaName(name) && HasTgaHeader(file.data(), file.size())) {
-    return DecodeTga(file.data(), file.size());
+  if (HasTgaName(name) && HasTgaHeader(bytes.data(), bytes.size())) {
+    return DecodeTga(bytes.data(), bytes.size());
   }
   if (auto decoded = DecodeWithOwnLibrary(bytes)) {
     return InSrgb(std::move(*decoded));
@@ -161,7 +135,7 @@ std::optional<Bitmap> DecodeFile(const QString& name) {
   // Qt paints the screen outside a GIF's first frame in the background
   // colour; browsers leave it clear.
   if (gif) {
-    if (const std::optional<GifRegion> frame = FirstGifFrame(file.data(), file.size())) {
+    if (const std::optional<GifRegion> frame = FirstGifFrame(bytes.data(), bytes.size())) {
       ClearOutside(*frame, *picture);
     }
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/bitmap.h"
@@ -16,6 +17,12 @@ class PictureRenderer {
  public:
   // `largestSize` is the largest edge length that will be asked of Render().
   PictureRenderer(const Bitmap& picture, int32_t largestSize);
+  // The same for a width x height picture that is never held whole: `rows(y)`
+  // gives row y (blue, green, red, alpha, straight alpha), asked for once each,
+  // from the top down, and need stay valid only until the next call. An
+  // exception thrown by `rows` leaves the constructor.
+  PictureRenderer(int32_t width, int32_t height,
+                  const std::function<const uint8_t*(int32_t y)>& rows, int32_t largestSize);
   ~PictureRenderer();
   PictureRenderer(const PictureRenderer&) = delete;
   PictureRenderer& operator=(const PictureRenderer&) = delete;

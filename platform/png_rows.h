@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace zelmor {
+
+// The longest side a PNG is decoded row by row up to. Such a picture is never
+// held whole, so the bound is on the work it implies (65535 x 65535 is 4 Gi
+// pixels, minutes of inflating), not on memory.
+inline constexpr uint32_t kMaxStreamedSide = 65535;
+
+// A PNG decoded one row at a time, from the top down, in memory for a few rows
+// whatever the picture's height.
+class PngRowReader {
+ public:
+  // Reads the header of the PNG `file`, whose bytes must outlive the reader.
+  // Nothing for bytes that are no PNG, a side over kMaxStreamedSide, or an
+  // interlaced PNG, whose rows arrive in seven passes over the whole picture.
+  static std::unique_ptr<PngRowReader> Open(std::span<const uint8_t> file);
+  ~PngRowReader();
+  PngRowReader(const PngRowReader&) = delete;
+  PngRowReader& operator=(const PngRowReader&) = delete;
+
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+
+  // Decodes the next row into `out`, width() pixels of blue, green, red and
+  // alpha, straight alpha, tRNS applied, 16-bit samples rounded to the nearest
+  // 8-bit level. False when the data is damaged or ends before the row does.
+  bool ReadRow(uint8_t* out);
+
+ private:
+  struct Impl;
+  explicit PngRowReader(std::unique_ptr<Impl> impl, int32_t width, int32_t height);
+  std::unique_ptr<Impl> impl_;
+  int32_t width_;
+  int32_t height_;
+};
+
+}  // namespace zelmor

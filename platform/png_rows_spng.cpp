@@ -1,0 +1,103 @@
+// PNG rows by libspng rather than libpng: it decodes progressively, one row a
+// call, from a buffer, with explicit limits on image and chunk sizes, and its
+// RGBA conversions cover every colour type and depth with tRNS in one flag.
+#include <spng.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/decoded_picture.h"
+#include "platform/png_rows.h"
+
+namespace zelmor {
+namespace {
+
+// No ancillary chunk a picture needs comes near this; the cache bounds all of
+// them together (text, profiles) so that a file cannot make us hold more.
+constexpr std::size_t kChunkLimit = std::size_t{64} << 20;
+constexpr std::size_t kChunkCacheLimit = std::size_t{256} << 20;
+
+struct ContextDeleter {
+  void operator()(spng_ctx* context) const { spng_ctx_free(context); }
+};
+
+}  // namespace
+
+struct PngRowReader::Impl {
+  std::unique_ptr<spng_ctx, ContextDeleter> context;
+  bool deep = false;             // 16-bit samples
+  std::vector<uint16_t> wide;    // a row of them, as libspng gives it
+  std::vector<uint8_t> narrow;   // a row of 8-bit ones
+  bool ended = false;            // libspng has given its last row
+};
+
+PngRowReader::PngRowReader(std::unique_ptr<Impl> impl, int32_t width, int32_t height)
+    : impl_(std::move(impl)), width_(width), height_(height) {}
+
+PngRowReader::~PngRowReader() = default;
+
+std::unique_ptr<PngRowReader> PngRowReader::Open(std::span<const uint8_t> file) {
+  auto impl = std::make_unique<Impl>();
+  impl->context.reset(spng_ctx_new(0));
+  spng_ctx* context = impl->context.get();
+  if (context == nullptr || spng_set_png_buffer(context, file.data(), file.size()) != 0 ||
+      spng_set_image_limits(context, kMaxStreamedSide, kMaxStreamedSide) != 0 ||
+      spng_set_chunk_limits(context, kChunkLimit, kChunkCacheLimit) != 0) {
+    return nullptr;
+  }
+  spng_ihdr header{};
+  if (spng_get_ihdr(context, &header) != 0 || header.interlace_method != SPNG_INTERLACE_NONE) {
+    return nullptr;
+  }
+  impl->deep = header.bit_depth == 16;
+  const int format = impl->deep ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
+  if (spng_decode_image(context, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) !=
+      0) {
+    return nullptr;
+  }
+  const auto pixels = static_cast<std::size_t>(header.width);
+  if (impl->deep) {
+    impl->wide.resize(pixels * 4);
+  } else {
+    impl->narrow.resize(pixels * 4);
+  }
+  return std::unique_ptr<PngRowReader>(new PngRowReader(
+      std::move(impl), static_cast<int32_t>(header.width), static_cast<int32_t>(header.height)));
+}
+
+bool PngRowReader::ReadRow(uint8_t* out) {
+  Impl& d = *impl_;
+  if (d.ended) {
+    return false;
+  }
+  const auto pixels = static_cast<std::size_t>(width_);
+  const int status = d.deep ? spng_decode_row(d.context.get(), d.wide.data(), d.wide.size() * 2)
+                            : spng_decode_row(d.context.get(), d.narrow.data(), d.narrow.size());
+  // The last row comes back with SPNG_EOI rather than 0.
+  if (status == SPNG_EOI) {
+    d.ended = true;
+  } else if (status != 0) {
+    d.ended = true;
+    return false;
+  }
+  if (d.deep) {
+    const uint16_t* in = d.wide.data();
+    for (std::size_t x = 0; x < pixels; ++x, in += 4, out += 4) {
+      out[0] = RoundSampleToEightBits(in[2], 16);
+      out[1] = RoundSampleToEightBits(in[1], 16);
+      out[2] = RoundSampleToEightBits(in[0], 16);
+      out[3] = RoundSampleToEightBits(in[3], 16);
+    }
+    return true;
+  }
+  const uint8_t* in = d.narrow.data();
+  for (std::size_t x = 0; x < pixels; ++x, in += 4, out += 4) {
+    out[0] = in[2];
+    out[1] = in[1];
+    out[2] = in[0];
+    out[3] = in[3];
+  }
+  return true;
+}
+
+}  // namespace zelmor

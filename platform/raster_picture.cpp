@@ -1,0 +1,254 @@
+#include "platform/raster_picture.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "platform/colour_profile.h"
+#include "platform/decoded_picture.h"
+#include "platform/exif_orientation.h"
+#include "platform/imaging.h"
+#include "platform/jpeg_scaled.h"
+#include "platform/mapped_file.h"
+#include "platform/picture_metadata.h"
+#include "platform/png_rows.h"
+#include "platform/row_prefetch.h"
+
+namespace zelmor {
+namespace {
+
+// Below this many pixels a second thread costs more than it saves.
+constexpr int64_t kPrefetchPixels = int64_t{256} * 256;
+
+bool HasPngSignature(std::span<const uint8_t> bytes) {
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return bytes.size() >= 8 && std::equal(kSignature, kSignature + 8, bytes.begin());
+}
+
+// TGA has no signature and is recognised by its name before any other
+// format, so such a name keeps the whole-picture path.
+bool HasTgaName(const std::string& path) {
+  const std::size_t dot = path.find_last_of("./\\");
+  if (dot == std::string::npos || path[dot] != '.') {
+    return false;
+  }
+  std::string suffix = path.substr(dot + 1);
+  std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return suffix == "tga" || suffix == "icb" || suffix == "vda" || suffix == "vst";
+}
+
+bool SaysSomething(const PictureColour& colour) {
+  return !colour.iccProfile.empty() || colour.png || colour.cicp;
+}
+
+// The rows of a streamed picture ran out or did not decode.
+struct RowsFailed {};
+
+PictureRect WholeOf(int32_t width, int32_t height) {
+  return {0, 0, width, height};
+}
+
+}  // namespace
+
+struct RasterPicture::Impl {
+  enum class Kind { kDecoded, kPng, kJpeg };
+  Kind kind = Kind::kDecoded;
+  std::string path;
+  std::shared_ptr<const MappedFile> file;  // a PNG or JPEG decoded later
+  PictureMetadata metadata;
+  int32_t storedWidth = 0;  // of a JPEG, before its orientation
+  int32_t storedHeight = 0;
+  mutable std::optional<Bitmap> whole;
+  mutable bool wholeFailed = false;
+};
+
+RasterPicture::RasterPicture(std::unique_ptr<Impl> impl, int32_t width, int32_t height)
+    : impl_(std::move(impl)), width_(width), height_(height) {}
+
+RasterPicture::RasterPicture(Bitmap pixels) : impl_(std::make_unique<Impl>()) {
+  width_ = pixels.width();
+  height_ = pixels.height();
+  impl_->whole = std::move(pixels);
+}
+
+RasterPicture::RasterPicture(RasterPicture&&) noexcept = default;
+RasterPicture& RasterPicture::operator=(RasterPicture&&) noexcept = default;
+RasterPicture::~RasterPicture() = default;
+
+std::optional<RasterPicture> RasterPicture::Open(const std::string& path) {
+  auto impl = std::make_unique<Impl>();
+  impl->path = path;
+  if (!HasTgaName(path)) {
+    auto file = std::make_shared<const MappedFile>(path);
+    const std::span<const uint8_t> bytes = file->bytes();
+    if (HasPngSignature(bytes)) {
+      const std::unique_ptr<PngRowReader> rows = PngRowReader::Open(bytes);
+      impl->metadata = ReadPictureMetadata(bytes);
+      // A turned PNG is rare; it is turned whole.
+      if (rows && impl->metadata.orientation == 1) {
+        impl->kind = Impl::Kind::kPng;
+        impl->file = std::move(file);
+        return RasterPicture(std::move(impl), rows->width(), rows->height());
+      }
+    } else if (const std::optional<JpegFrame> frame = ReadJpegFrame(bytes);
+               frame && FitsDecodeLimit(static_cast<uint64_t>(frame->width),
+                                        static_cast<uint64_t>(frame->height))) {
+      // A JPEG is decoded whole when it is not much larger than the sizes, so
+      // one too large to decode whole is refused as it always was.
+      impl->kind = Impl::Kind::kJpeg;
+      impl->metadata = ReadPictureMetadata(bytes);
+      impl->storedWidth = frame->width;
+      impl->storedHeight = frame->height;
+      impl->file = std::move(file);
+      // Orientations 5 to 8 turn the picture a quarter.
+      const bool turned = impl->metadata.orientation >= 5 && impl->metadata.orientation <= 8;
+      return RasterPicture(std::move(impl), turned ? frame->height : frame->width,
+                           turned ? frame->width : frame->height);
+    }
+  }
+  std::optional<Bitmap> pixels = LoadPictureFile(path);
+  if (!pixels) {
+    return std::nullopt;
+  }
+  const int32_t width = pixels->width();
+  const int32_t height = pixels->height();
+  impl->whole = std::move(pixels);
+  return RasterPicture(std::move(impl), width, height);
+}
+
+const Bitmap* RasterPicture::Whole() const {
+  Impl& d = *impl_;
+  if (!d.whole && !d.wholeFailed) {
+    d.whole = LoadPictureFile(d.path);
+    d.wholeFailed = !d.whole;
+  }
+  return d.whole ? &*d.whole : nullptr;
+}
+
+namespace {
+
+std::unique_ptr<PictureRenderer> RenderWhole(const Bitmap& picture, int32_t largestSize,
+                                             const CropRule& crop) {
+  const PictureRect part = crop(picture.width(), picture.height());
+  return std::make_unique<PictureRenderer>(
+      picture.Region(part.x, part.y, part.width, part.height), largestSize);
+}
+
+// Streams the PNG's rows into a renderer; nothing when they run out or do not
+// decode.
+std::unique_ptr<PictureRenderer> StreamPng(std::span<const uint8_t> bytes,
+                                           const PictureColour& colour, int32_t largestSize,
+                                           const PictureRect& part) {
+  std::unique_ptr<PngRowReader> reader = PngRowReader::Open(bytes);
+  if (!reader) {
+    return nullptr;
+  }
+  const int32_t width = reader->width();
+  const int32_t height = reader->height();
+  const auto rowBytes = static_cast<std::size_t>(width) * 4;
+  const bool convert = SaysSomething(colour);
+  PngRowReader& png = *reader;
+  RowPrefetch::Producer produce = [&png, &colour, convert, width, rowBytes](uint8_t* rows,
+                                                                           int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      if (!png.ReadRow(rows + rowBytes * static_cast<std::size_t>(i))) {
+        return false;
+      }
+    }
+    if (convert) {
+      // A chunk of rows at a time: the colour transform is made once a call.
+      Bitmap view(width, count, static_cast<int32_t>(rowBytes),
+                  std::shared_ptr<uint8_t>(std::shared_ptr<uint8_t>(), rows));
+      ConvertPictureColourToSrgb(view, colour);
+    }
+    return true;
+  };
+
+  // Rows come from a second thread for large pictures, else from this one.
+  std::optional<RowPrefetch> prefetch;
+  std::vector<uint8_t> single;
+  std::function<const uint8_t*()> next;
+  if (int64_t{width} * height >= kPrefetchPixels) {
+    prefetch.emplace(rowBytes, height, produce);
+    next = [&prefetch] { return prefetch->Next(); };
+  } else {
+    single.resize(rowBytes);
+    next = [&single, &produce]() -> const uint8_t* {
+      return produce(single.data(), 1) ? single.data() : nullptr;
+    };
+  }
+
+  int32_t taken = 0;
+  const auto take = [&]() {
+    const uint8_t* row = next();
+    if (row == nullptr) {
+      throw RowsFailed{};
+    }
+    ++taken;
+    return row;
+  };
+  std::unique_ptr<PictureRenderer> renderer;
+  try {
+    renderer = std::make_unique<PictureRenderer>(
+        part.width, part.height,
+        [&](int32_t y) {
+          while (taken < part.y + y) {
+            take();
+          }
+          return take() + static_cast<std::size_t>(part.x) * 4;
+        },
+        largestSize);
+    // The rows past the part are decoded too: a picture whose data is damaged
+    // there is as damaged as anywhere.
+    while (taken < height) {
+      take();
+    }
+  } catch (const RowsFailed&) {
+    return nullptr;
+  }
+  return renderer;
+}
+
+// The smallest scale of 1/2, 1/4 and 1/8 that keeps both sides at least
+// twice `largestSize`; 1 when even 1/2 does not.
+int JpegDenominator(int32_t width, int32_t height, int32_t largestSize) {
+  const int64_t least = 2 * int64_t{largestSize};
+  for (const int denominator : {8, 4, 2}) {
+    if ((width + denominator - 1) / denominator >= least &&
+        (height + denominator - 1) / denominator >= least) {
+      return denominator;
+    }
+  }
+  return 1;
+}
+
+}  // namespace
+
+std::unique_ptr<PictureRenderer> RasterPicture::Renderer(int32_t largestSize,
+                                                         const CropRule& crop) const {
+  const Impl& d = *impl_;
+  const CropRule& rule = crop ? crop : CropRule(WholeOf);
+  if (!d.whole && !d.wholeFailed) {
+    if (d.kind == Impl::Kind::kPng) {
+      if (auto renderer =
+              StreamPng(d.file->bytes(), d.metadata.colour, largestSize, rule(width_, height_))) {
+        return renderer;
+      }
+    } else if (d.kind == Impl::Kind::kJpeg) {
+      const int denominator = JpegDenominator(d.storedWidth, d.storedHeight, largestSize);
+      if (denominator > 1) {
+        if (std::optional<Bitmap> pixels = DecodeJpegScaled(d.file->bytes(), denominator)) {
+          Bitmap upright = ApplyExifOrientation(std::move(*pixels), d.metadata.orientation);
+          ConvertPictureColourToSrgb(upright, d.metadata.colour);
+          return RenderWhole(upright, largestSize, rule);
+        }
+      }
+    }
+  }
+  // Decoded whole, as it always was, or left to the whole decoder to judge.
+  const Bitmap* picture = Whole();
+  return picture ? RenderWhole(*picture, largestSize, rule) : nullptr;
+}
+
+}  // namespace zelmor
