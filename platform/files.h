@@ -45,6 +45,8 @@ class InputFile {
   virtual uint64_t Length() = 0;
   // Reads up to `count` bytes; returns how many were read.
   virtual std::size_t Read(uint8_t* buffer, std::size_t count) = 0;
+  // Moves the read position to `offset` from the start; false past the end.
+  virtual bool Seek(uint64_t offset) = 0;
 };
 
 // A file written beside its target and moved over it only by Commit(), so an

@@ -53,6 +53,10 @@ class QtInputFile final : public InputFile {
     return done;
   }
 
+  bool Seek(uint64_t offset) override {
+    return offset <= Length() && file_.seek(static_cast<qint64>(offset));
+  }
+
  private:
   QFile file_;
   std::string user_path_;

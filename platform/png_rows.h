@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 namespace zelmor {
@@ -15,10 +18,24 @@ inline constexpr uint32_t kMaxStreamedSide = 65535;
 // whatever the picture's height.
 class PngRowReader {
  public:
-  // Reads the header of the PNG `file`, whose bytes must outlive the reader.
+  // Gives the file's next `count` bytes; false when fewer are left or reading
+  // fails.
+  using ReadBytes = std::function<bool(uint8_t* out, std::size_t count)>;
+
+  // Reads the header of the PNG that `read` gives from its first byte on.
   // Nothing for bytes that are no PNG, a side over kMaxStreamedSide, or an
   // interlaced PNG, whose rows arrive in seven passes over the whole picture.
+  static std::unique_ptr<PngRowReader> Open(ReadBytes read);
+  // The same for a PNG held in memory, which must outlive the reader.
   static std::unique_ptr<PngRowReader> Open(std::span<const uint8_t> file);
+
+  // The sides of the PNG whose chunks before its image data `head` holds,
+  // when a reader would open it.
+  struct Sides {
+    int32_t width;
+    int32_t height;
+  };
+  static std::optional<Sides> ReadSides(std::span<const uint8_t> head);
   ~PngRowReader();
   PngRowReader(const PngRowReader&) = delete;
   PngRowReader& operator=(const PngRowReader&) = delete;

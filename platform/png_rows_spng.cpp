@@ -21,9 +21,15 @@ struct ContextDeleter {
   void operator()(spng_ctx* context) const { spng_ctx_free(context); }
 };
 
+int ReadThrough(spng_ctx*, void* user, void* out, std::size_t count) {
+  const auto& read = *static_cast<const PngRowReader::ReadBytes*>(user);
+  return read(static_cast<uint8_t*>(out), count) ? 0 : SPNG_IO_EOF;
+}
+
 }  // namespace
 
 struct PngRowReader::Impl {
+  ReadBytes read;  // kept here: libspng holds a pointer to it
   std::unique_ptr<spng_ctx, ContextDeleter> context;
   bool deep = false;             // 16-bit samples
   std::vector<uint16_t> wide;    // a row of them, as libspng gives it
@@ -37,18 +43,58 @@ PngRowReader::PngRowReader(std::unique_ptr<Impl> impl, int32_t width, int32_t he
 PngRowReader::~PngRowReader() = default;
 
 std::unique_ptr<PngRowReader> PngRowReader::Open(std::span<const uint8_t> file) {
-  auto impl = std::make_unique<Impl>();
-  impl->context.reset(spng_ctx_new(0));
-  spng_ctx* context = impl->context.get();
-  if (context == nullptr || spng_set_png_buffer(context, file.data(), file.size()) != 0 ||
-      spng_set_image_limits(context, kMaxStreamedSide, kMaxStreamedSide) != 0 ||
+  return Open([file, at = std::size_t{0}](uint8_t* out, std::size_t count) mutable {
+    if (count > file.size() - at) {
+      return false;
+    }
+    std::memcpy(out, file.data() + at, count);
+    at += count;
+    return true;
+  });
+}
+
+namespace {
+
+// The header of the PNG `context` reads, when it is one to read row by row.
+std::optional<spng_ihdr> StreamableHeader(spng_ctx* context) {
+  if (spng_set_image_limits(context, kMaxStreamedSide, kMaxStreamedSide) != 0 ||
       spng_set_chunk_limits(context, kChunkLimit, kChunkCacheLimit) != 0) {
-    return nullptr;
+    return std::nullopt;
   }
   spng_ihdr header{};
   if (spng_get_ihdr(context, &header) != 0 || header.interlace_method != SPNG_INTERLACE_NONE) {
+    return std::nullopt;
+  }
+  return header;
+}
+
+}  // namespace
+
+std::optional<PngRowReader::Sides> PngRowReader::ReadSides(std::span<const uint8_t> head) {
+  const std::unique_ptr<spng_ctx, ContextDeleter> context(spng_ctx_new(0));
+  if (context == nullptr || spng_set_png_buffer(context.get(), head.data(), head.size()) != 0) {
+    return std::nullopt;
+  }
+  const std::optional<spng_ihdr> header = StreamableHeader(context.get());
+  if (!header) {
+    return std::nullopt;
+  }
+  return Sides{static_cast<int32_t>(header->width), static_cast<int32_t>(header->height)};
+}
+
+std::unique_ptr<PngRowReader> PngRowReader::Open(ReadBytes read) {
+  auto impl = std::make_unique<Impl>();
+  impl->read = std::move(read);
+  impl->context.reset(spng_ctx_new(0));
+  spng_ctx* context = impl->context.get();
+  if (context == nullptr || spng_set_png_stream(context, ReadThrough, &impl->read) != 0) {
     return nullptr;
   }
+  const std::optional<spng_ihdr> found = StreamableHeader(context);
+  if (!found) {
+    return nullptr;
+  }
+  const spng_ihdr& header = *found;
   impl->deep = header.bit_depth == 16;
   const int format = impl->deep ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
   if (spng_decode_image(context, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) !=

@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <utility>
 
 #include "platform/colour_profile.h"
 #include "platform/decoded_picture.h"
 #include "platform/exif_orientation.h"
+#include "platform/files.h"
 #include "platform/imaging.h"
 #include "platform/jpeg_scaled.h"
 #include "platform/mapped_file.h"
 #include "platform/picture_metadata.h"
+#include "platform/png_outline.h"
 #include "platform/png_rows.h"
 #include "platform/row_prefetch.h"
 
@@ -42,6 +45,37 @@ bool SaysSomething(const PictureColour& colour) {
   return !colour.iccProfile.empty() || colour.png || colour.cicp;
 }
 
+// Reads a file through a buffer, so that the small reads of a decoder do not
+// each cost a system call. A read error counts as data that ends.
+PngRowReader::ReadBytes BufferedReads(InputFile& file) {
+  struct Buffer {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(std::size_t{64} << 10);
+    std::size_t at = 0;
+    std::size_t end = 0;
+  };
+  return [&file, buffer = std::make_shared<Buffer>()](uint8_t* out, std::size_t count) {
+    try {
+      while (count > 0) {
+        if (buffer->at == buffer->end) {
+          buffer->at = 0;
+          buffer->end = file.Read(buffer->bytes.data(), buffer->bytes.size());
+          if (buffer->end == 0) {
+            return false;
+          }
+        }
+        const std::size_t part = std::min(count, buffer->end - buffer->at);
+        std::memcpy(out, buffer->bytes.data() + buffer->at, part);
+        buffer->at += part;
+        out += part;
+        count -= part;
+      }
+      return true;
+    } catch (const FileError&) {
+      return false;
+    }
+  };
+}
+
 // The rows of a streamed picture ran out or did not decode.
 struct RowsFailed {};
 
@@ -55,7 +89,7 @@ struct RasterPicture::Impl {
   enum class Kind { kDecoded, kPng, kJpeg };
   Kind kind = Kind::kDecoded;
   std::string path;
-  std::shared_ptr<const MappedFile> file;  // a PNG or JPEG decoded later
+  std::shared_ptr<const MappedFile> jpeg;  // a JPEG decoded later
   PictureMetadata metadata;
   int32_t storedWidth = 0;  // of a JPEG, before its orientation
   int32_t storedHeight = 0;
@@ -76,22 +110,47 @@ RasterPicture::RasterPicture(RasterPicture&&) noexcept = default;
 RasterPicture& RasterPicture::operator=(RasterPicture&&) noexcept = default;
 RasterPicture::~RasterPicture() = default;
 
+std::optional<RasterPicture> RasterPicture::OpenPng(const std::string& path) {
+  // A PNG is never mapped or read whole: its chunks other than the pixels are
+  // read for what they say, and the pixels only when they are streamed.
+  std::unique_ptr<InputFile> file = InputFile::Open(path);
+  uint8_t signature[8];
+  if (!file || HasTgaName(path)) {
+    return std::nullopt;
+  }
+  try {
+    if (file->Read(signature, 8) != 8 || !HasPngSignature(signature)) {
+      return std::nullopt;
+    }
+    const std::optional<std::vector<uint8_t>> outline = ReadPngOutline(*file);
+    if (!outline) {
+      return std::nullopt;
+    }
+    const std::optional<PngRowReader::Sides> sides = PngRowReader::ReadSides(*outline);
+    auto impl = std::make_unique<Impl>();
+    impl->metadata = ReadPictureMetadata(*outline);
+    // A turned PNG is rare; it is turned whole.
+    if (!sides || impl->metadata.orientation != 1) {
+      return std::nullopt;
+    }
+    impl->kind = Impl::Kind::kPng;
+    impl->path = path;
+    return RasterPicture(std::move(impl), sides->width, sides->height);
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+
 std::optional<RasterPicture> RasterPicture::Open(const std::string& path) {
   auto impl = std::make_unique<Impl>();
   impl->path = path;
+  if (std::optional<RasterPicture> png = OpenPng(path)) {
+    return png;
+  }
   if (!HasTgaName(path)) {
     auto file = std::make_shared<const MappedFile>(path);
     const std::span<const uint8_t> bytes = file->bytes();
-    if (HasPngSignature(bytes)) {
-      const std::unique_ptr<PngRowReader> rows = PngRowReader::Open(bytes);
-      impl->metadata = ReadPictureMetadata(bytes);
-      // A turned PNG is rare; it is turned whole.
-      if (rows && impl->metadata.orientation == 1) {
-        impl->kind = Impl::Kind::kPng;
-        impl->file = std::move(file);
-        return RasterPicture(std::move(impl), rows->width(), rows->height());
-      }
-    } else if (const std::optional<JpegFrame> frame = ReadJpegFrame(bytes);
+    if (const std::optional<JpegFrame> frame = ReadJpegFrame(bytes);
                frame && FitsDecodeLimit(static_cast<uint64_t>(frame->width),
                                         static_cast<uint64_t>(frame->height))) {
       // A JPEG is decoded whole when it is not much larger than the sizes, so
@@ -100,7 +159,7 @@ std::optional<RasterPicture> RasterPicture::Open(const std::string& path) {
       impl->metadata = ReadPictureMetadata(bytes);
       impl->storedWidth = frame->width;
       impl->storedHeight = frame->height;
-      impl->file = std::move(file);
+      impl->jpeg = std::move(file);
       // Orientations 5 to 8 turn the picture a quarter.
       const bool turned = impl->metadata.orientation >= 5 && impl->metadata.orientation <= 8;
       return RasterPicture(std::move(impl), turned ? frame->height : frame->width,
@@ -137,10 +196,13 @@ std::unique_ptr<PictureRenderer> RenderWhole(const Bitmap& picture, int32_t larg
 
 // Streams the PNG's rows into a renderer; nothing when they run out or do not
 // decode.
-std::unique_ptr<PictureRenderer> StreamPng(std::span<const uint8_t> bytes,
-                                           const PictureColour& colour, int32_t largestSize,
-                                           const PictureRect& part) {
-  std::unique_ptr<PngRowReader> reader = PngRowReader::Open(bytes);
+std::unique_ptr<PictureRenderer> StreamPng(const std::string& path, const PictureColour& colour,
+                                           int32_t largestSize, const PictureRect& part) {
+  std::unique_ptr<InputFile> file = InputFile::Open(path);
+  if (!file) {
+    return nullptr;
+  }
+  std::unique_ptr<PngRowReader> reader = PngRowReader::Open(BufferedReads(*file));
   if (!reader) {
     return nullptr;
   }
@@ -232,13 +294,13 @@ std::unique_ptr<PictureRenderer> RasterPicture::Renderer(int32_t largestSize,
   if (!d.whole && !d.wholeFailed) {
     if (d.kind == Impl::Kind::kPng) {
       if (auto renderer =
-              StreamPng(d.file->bytes(), d.metadata.colour, largestSize, rule(width_, height_))) {
+              StreamPng(d.path, d.metadata.colour, largestSize, rule(width_, height_))) {
         return renderer;
       }
     } else if (d.kind == Impl::Kind::kJpeg) {
       const int denominator = JpegDenominator(d.storedWidth, d.storedHeight, largestSize);
       if (denominator > 1) {
-        if (std::optional<Bitmap> pixels = DecodeJpegScaled(d.file->bytes(), denominator)) {
+        if (std::optional<Bitmap> pixels = DecodeJpegScaled(d.jpeg->bytes(), denominator)) {
           Bitmap upright = ApplyExifOrientation(std::move(*pixels), d.metadata.orientation);
           ConvertPictureColourToSrgb(upright, d.metadata.colour);
           return RenderWhole(upright, largestSize, rule);

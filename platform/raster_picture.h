@@ -57,6 +57,8 @@ class RasterPicture {
 
  private:
   struct Impl;
+  // A PNG to be streamed; nothing for any other file, or a PNG to decode whole.
+  static std::optional<RasterPicture> OpenPng(const std::string& path);
   explicit RasterPicture(std::unique_ptr<Impl> impl, int32_t width, int32_t height);
   std::unique_ptr<Impl> impl_;
   int32_t width_ = 0;
