@@ -45,7 +45,8 @@ class PngRowReader {
 
   // Decodes the next row into `out`, width() pixels of blue, green, red and
   // alpha, straight alpha, tRNS applied, 16-bit samples rounded to the nearest
-  // 8-bit level. False when the data is damaged or ends before the row does.
+  // 8-bit level. False when the data is damaged or ends before the row does,
+  // or, for the last row, when the file's chunks after it are.
   bool ReadRow(uint8_t* out);
 
  private:

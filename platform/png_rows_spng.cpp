@@ -119,9 +119,14 @@ bool PngRowReader::ReadRow(uint8_t* out) {
   const auto pixels = static_cast<std::size_t>(width_);
   const int status = d.deep ? spng_decode_row(d.context.get(), d.wide.data(), d.wide.size() * 2)
                             : spng_decode_row(d.context.get(), d.narrow.data(), d.narrow.size());
-  // The last row comes back with SPNG_EOI rather than 0.
+  // The last row comes back with SPNG_EOI rather than 0. The chunks after it
+  // are read too: the image data's checksums close it, and a picture whose
+  // data is damaged there is as damaged as anywhere.
   if (status == SPNG_EOI) {
     d.ended = true;
+    if (spng_decode_chunks(d.context.get()) != 0) {
+      return false;
+    }
   } else if (status != 0) {
     d.ended = true;
     return false;

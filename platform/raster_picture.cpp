@@ -176,10 +176,40 @@ std::optional<RasterPicture> RasterPicture::Open(const std::string& path) {
   return RasterPicture(std::move(impl), width, height);
 }
 
+namespace {
+
+// The whole PNG from its rows, in sRGB; nothing when they do not decode.
+std::optional<Bitmap> DecodePngRows(const std::string& path, const PictureColour& colour) {
+  const std::unique_ptr<InputFile> file = InputFile::Open(path);
+  const std::unique_ptr<PngRowReader> reader =
+      file ? PngRowReader::Open(BufferedReads(*file)) : nullptr;
+  if (!reader || !FitsDecodeLimit(static_cast<uint64_t>(reader->width()),
+                                  static_cast<uint64_t>(reader->height()))) {
+    return std::nullopt;
+  }
+  Bitmap pixels(reader->width(), reader->height());
+  for (int32_t y = 0; y < pixels.height(); ++y) {
+    if (!reader->ReadRow(pixels.row(y))) {
+      return std::nullopt;
+    }
+  }
+  ConvertPictureColourToSrgb(pixels, colour);
+  return pixels;
+}
+
+}  // namespace
+
 const Bitmap* RasterPicture::Whole() const {
   Impl& d = *impl_;
   if (!d.whole && !d.wholeFailed) {
-    d.whole = LoadPictureFile(d.path);
+    // The same decoder as the rows streamed; the whole-picture decoder judges
+    // a PNG whose rows do not decode.
+    if (d.kind == Impl::Kind::kPng) {
+      d.whole = DecodePngRows(d.path, d.metadata.colour);
+    }
+    if (!d.whole) {
+      d.whole = LoadPictureFile(d.path);
+    }
     d.wholeFailed = !d.whole;
   }
   return d.whole ? &*d.whole : nullptr;
