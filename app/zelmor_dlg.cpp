@@ -92,6 +92,11 @@ void CZelmorDlg::DoDataExchange() {
 
 bool CZelmorDlg::OnInitDialog() {
   m_systemMenu = new QMenu(this);
+  m_systemMenu->addAction(QStringLiteral("更多选项..."), this,
+                          [this] { RunHandler([this] { OnMoreOptions(); }); });
+  m_systemMenu->addAction(QStringLiteral("检查图标..."), this,
+                          [this] { RunHandler([this] { OnInspectIcon(); }); });
+  m_aboutSeparator = m_systemMenu->addSeparator();
   m_systemMenu->addAction(QString::fromUtf8(kAboutMenuText), this,
                           [this] { RunHandler([this] { OnSysCommand(IDM_ABOUTBOX, 0); }); });
 
