@@ -38,6 +38,7 @@ QTreeWidget* MakeList(const QStringList& headers, const QString& name, QWidget* 
   list->setRootIsDecorated(false);
   list->setSelectionMode(QAbstractItemView::NoSelection);
   list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  list->header()->setStretchLastSection(true);
   return list;
 }
 
@@ -46,7 +47,8 @@ void FillEntries(QTreeWidget* list, const IconInspection& inspection) {
     const QString size = entry.width && entry.height
                              ? QStringLiteral("%1×%2").arg(*entry.width).arg(*entry.height)
                              : QStringLiteral("?");
-    const QString bits = entry.bits ? QStringLiteral("%1 位").arg(*entry.bits) : QStringLiteral("?");
+    const QString bits =
+        entry.bits ? QStringLiteral("%1 位").arg(*entry.bits) : QStringLiteral("?");
     const QString form = !entry.width ? QStringLiteral("无法解码")
                          : entry.png  ? QStringLiteral("PNG")
                                       : QStringLiteral("位图");
@@ -64,11 +66,11 @@ void FillFindings(QTreeWidget* list, const IconInspection& inspection) {
       text = QString::fromStdString(finding.message);
     }
     auto* item = new QTreeWidgetItem(
-        list, {finding.level == FindingLevel::kError ? QStringLiteral("错误") : QStringLiteral("警告"),
-               code, text,
-               finding.entry ? QStringLiteral("#%1").arg(*finding.entry) : QString()});
-    // The engine's own words, with the numbers, for whoever wants them.
-    item->setToolTip(2, QString::fromStdString(finding.message));
+        list,
+        {finding.level == FindingLevel::kError ? QStringLiteral("错误") : QStringLiteral("警告"),
+         finding.entry ? QStringLiteral("#%1").arg(*finding.entry) : QString(), code, text});
+    // The inspector's own words, with the numbers, for whoever wants them.
+    item->setToolTip(3, QString::fromStdString(finding.message));
   }
 }
 
@@ -143,10 +145,9 @@ CInspectDlg::CInspectDlg(const IconReport& report, QWidget* parent) : QDialog(pa
   FillEntries(entries, report.inspection);
   lists->addWidget(entries);
   lists->addWidget(new QLabel(QStringLiteral("检查结果"), this));
-  QTreeWidget* findings =
-      MakeList({QStringLiteral("级别"), QStringLiteral("代码"), QStringLiteral("说明"),
-                QStringLiteral("图像")},
-               QStringLiteral("findings"), this);
+  QTreeWidget* findings = MakeList({QStringLiteral("级别"), QStringLiteral("图像"),
+                                    QStringLiteral("代码"), QStringLiteral("说明")},
+                                   QStringLiteral("findings"), this);
   FillFindings(findings, report.inspection);
   lists->addWidget(findings);
   columns->addLayout(lists, 1);
@@ -155,7 +156,7 @@ CInspectDlg::CInspectDlg(const IconReport& report, QWidget* parent) : QDialog(pa
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(1000, 600);
+  resize(860, 540);
 }
 
 int CInspectDlg::DoModal() {

@@ -123,9 +123,8 @@ int CZelmorDlg::Convert(const QStringList& inputPaths, bool merge) {
 
   SetStatusNow(QStringLiteral("正在生成，请稍候..."));
   const LineOverlaySettings lines{linesEnabled, minCount, maxCount, m_lineColor};
-  const bool done =
-      engines_.GenerateIconFile(inputs, output, lines, sizes,
-                                OutputSettings(m_moreOptions, bitDepth));
+  const bool done = engines_.GenerateIconFile(inputs, output, lines, sizes,
+                                              OutputSettings(m_moreOptions, bitDepth));
   SetDlgItemText(IDC_STATIC_STATUS, done ? QStringLiteral("生成成功：%1").arg(outputPath)
                                          : QStringLiteral("生成失败，请检查参数"));
   if (done) {

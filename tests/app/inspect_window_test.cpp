@@ -106,7 +106,7 @@ TEST_F(InspectWindowTest, ListsTheEntriesAndFindingsOfAFaultyIcon) {
   for (const auto& [level, code, entry] :
        {std::tuple{"警告", "planes-not-one", "#0"}, std::tuple{"错误", "size-mismatch", "#1"},
         std::tuple{"警告", "no-256", ""}, std::tuple{"警告", "unused-bytes", ""}}) {
-    expected.push_back({level, code, FindingText(code), entry});
+    expected.push_back({level, entry, code, FindingText(code)});
   }
   EXPECT_EQ(seen.findings, expected);
   EXPECT_GE(seen.sheet.width(), 2 * 32) << "each entry over a light and a dark background";
@@ -114,12 +114,11 @@ TEST_F(InspectWindowTest, ListsTheEntriesAndFindingsOfAFaultyIcon) {
 }
 
 TEST_F(InspectWindowTest, EveryFindingCodeHasItsOwnChineseText) {
-  const char* codes[] = {"not-an-icon",     "entry-outside-file", "entry-undecodable",
-                         "entries-overlap", "size-mismatch",      "png-not-rgba",
-                         "reserved-not-zero", "planes-not-one",   "bits-mismatch",
-                         "duplicate-entry", "not-square",         "no-256",
-                         "png-small-entry", "over-1mib",          "ascending-order",
-                         "unused-bytes"};
+  const char* codes[] = {
+      "not-an-icon",     "entry-outside-file", "entry-undecodable", "entries-overlap",
+      "size-mismatch",   "png-not-rgba",       "reserved-not-zero", "planes-not-one",
+      "bits-mismatch",   "duplicate-entry",    "not-square",        "no-256",
+      "png-small-entry", "over-1mib",          "ascending-order",   "unused-bytes"};
   QStringList texts;
   for (const char* code : codes) {
     const QString text = FindingText(code);
@@ -142,15 +141,15 @@ TEST_F(InspectWindowTest, TheWrittenIconIsOfferedAfterASuccessfulRun) {
   Click(IDC_BUTTON_GENERATE);
   const QString output = Text(IDC_EDIT_OUTPUT);
   ASSERT_EQ(Text(IDC_STATIC_STATUS), "生成成功：" + output);
-  EXPECT_EQ(MenuTexts(),
-            (QStringList{"更多选项...", "检查图标...", "检查刚生成的图标", "", "关于 Zelmor(&A)..."}));
+  EXPECT_EQ(MenuTexts(), (QStringList{"更多选项...", "检查图标...", "检查刚生成的图标", "",
+                                      "关于 Zelmor(&A)..."}));
   const InspectionSeen seen = Inspect("检查刚生成的图标");
   ASSERT_TRUE(seen.shown);
   EXPECT_TRUE(seen.summary.startsWith(output + "：")) << Utf8(seen.summary);
   ASSERT_EQ(seen.entries.size(), 1u);
   EXPECT_EQ(seen.entries[0].mid(0, 4), (QStringList{"#0", "48×48", "32 位", "位图"}));
   ASSERT_EQ(seen.findings.size(), 1u) << "an icon of ours has no finding but no-256";
-  EXPECT_EQ(seen.findings[0][1], "no-256");
+  EXPECT_EQ(seen.findings[0][2], "no-256");
 
   // A redrawn icon is offered in its turn, under the same entry.
   SetText(IDC_EDIT_INPUT, MakeIcon("in.ico"));
@@ -182,7 +181,7 @@ TEST_F(InspectWindowTest, UnreadableOrCancelledChoiceShowsNoWindow) {
   ASSERT_TRUE(notIcon.shown);
   EXPECT_TRUE(notIcon.entries.empty());
   ASSERT_FALSE(notIcon.findings.empty());
-  EXPECT_EQ(notIcon.findings[0].mid(0, 2), (QStringList{"错误", "not-an-icon"}));
+  EXPECT_EQ(notIcon.findings[0].mid(0, 3), (QStringList{"错误", "", "not-an-icon"}));
   EXPECT_TRUE(notIcon.sheet.isEmpty());
 }
 

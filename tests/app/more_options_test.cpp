@@ -56,9 +56,8 @@ class MoreOptionsTest : public DialogTest {
         EXPECT_TRUE(found) << Utf8(text);
       }
       auto* buttons = options->findChild<QDialogButtonBox*>();
-      QTest::mouseClick(
-          buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
-          Qt::LeftButton);
+      QTest::mouseClick(buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
+                        Qt::LeftButton);
       EXPECT_TRUE(options->isHidden());
       return true;
     });
@@ -158,8 +157,8 @@ TEST_F(MoreOptionsTest, ChoicesReachBothEnginesAndLastAsLongAsTheWindow) {
       }
     }
   });
-  EXPECT_EQ(ticked, (QStringList{"40*40", "72*72", "8位", "32位", "填满裁剪",
-                                 "PNG 压缩 256 像素图像"}));
+  EXPECT_EQ(ticked,
+            (QStringList{"40*40", "72*72", "8位", "32位", "填满裁剪", "PNG 压缩 256 像素图像"}));
   EXPECT_EQ(dialog_->GetMoreOptions(), before);
 
   // Extra sizes alone are enough to run.
