@@ -123,6 +123,11 @@ int CZelmorDlg::Convert(const QStringList& inputPaths, bool merge) {
 
   SetStatusNow(QStringLiteral("正在生成，请稍候..."));
   const LineOverlaySettings lines{linesEnabled, minCount, maxCount, m_lineColor};
+  struct MergeScope {
+    bool& merging;
+    ~MergeScope() { merging = false; }
+  } scope{merging_};
+  merging_ = merge;
   const bool done = engines_.GenerateIconFile(inputs, output, lines, sizes,
                                               OutputSettings(m_moreOptions, bitDepth));
   SetDlgItemText(IDC_STATIC_STATUS, done ? QStringLiteral("生成成功：%1").arg(outputPath)

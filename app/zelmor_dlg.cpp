@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,7 +42,13 @@ CZelmorDlg::CZelmorDlg(Choosers& choosers, Engines& engines, QWidget* parent)
       choosers_(choosers),
       engines_(engines),
       message_sink_([this](const std::string& text, MessageIcon icon) {
-        MessageBox(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), icon);
+        QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        // A merge's message may be about any of its files: name the one.
+        if (merging_ && !MessageSubject().empty()) {
+          shown = QStringLiteral("%1：%2").arg(
+              QFileInfo(QString::fromStdString(MessageSubject())).fileName(), shown);
+        }
+        MessageBox(shown, icon);
       }),
       m_hIcon(ApplicationIcon()),
       m_lineColor(255) {

@@ -114,6 +114,7 @@ class CZelmorDlg : public QDialog {
   QString m_writtenIconPath;
   MoreOptions m_moreOptions;
   bool initialized_ = false;
+  bool merging_ = false;  // a merge's engine run is in progress
 
   QIcon m_hIcon;
   QBrush m_colorBrush;

@@ -196,6 +196,20 @@ TEST_F(MoreOptionsTest, MergedDropMakesOneIconBesideTheFirstFile) {
   ASSERT_EQ(engines_.calls.size(), 1u);
   EXPECT_TRUE(engines_.calls[0].overlay);
 
+  // A file that does not decode fails the whole merge; its message names it.
+  engines_.calls.clear();
+  choosers_.messages.clear();
+  const std::string broken = dir_.File("broken.png");
+  WriteBytes(broken, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
+  QFile::remove(output);
+  DropFiles({first, Utf8(broken)});
+  ASSERT_EQ(engines_.calls.size(), 1u);
+  ASSERT_EQ(choosers_.messages.size(), 1u);
+  EXPECT_TRUE(choosers_.messages[0].text.startsWith("broken.png："))
+      << Utf8(choosers_.messages[0].text);
+  EXPECT_EQ(Text(IDC_STATIC_STATUS), "生成失败，请检查参数");
+  EXPECT_FALSE(QFile::exists(output));
+
   // A missing file stops the merge before any engine runs.
   engines_.calls.clear();
   DropFiles({first, Utf8(dir_.File("gone.png"))});
