@@ -8,14 +8,16 @@ namespace {
 
 class RealEngines final : public Engines {
  public:
-  bool GenerateIconFile(const std::string& inputPath, const std::string& outputPath,
+  bool GenerateIconFile(const std::vector<std::string>& inputPaths, const std::string& outputPath,
                         const LineOverlaySettings& lines, const std::vector<int32_t>& sizes,
-                        int32_t bitDepth) override {
-    return zelmor::GenerateIconFile(inputPath, outputPath, lines, sizes, bitDepth);
+                        const IconOutputSettings& output) override {
+    return zelmor::GenerateIconFile(inputPaths, outputPath, lines, sizes, output);
   }
   bool OverlayLinesOnIconFile(const std::string& inputPath, const std::string& outputPath,
-                              COLORREF color, int32_t minCount, int32_t maxCount) override {
-    return zelmor::OverlayLinesOnIconFile(inputPath, outputPath, color, minCount, maxCount);
+                              COLORREF color, int32_t minCount, int32_t maxCount,
+                              int32_t pngMinSize) override {
+    return zelmor::OverlayLinesOnIconFile(inputPath, outputPath, color, minCount, maxCount,
+                                          pngMinSize);
   }
 };
 

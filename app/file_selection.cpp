@@ -52,6 +52,13 @@ void CZelmorDlg::OnChooseOutput() {
 }
 
 void CZelmorDlg::OnDropFiles(const QStringList& names) {
+  if (m_moreOptions.mergeDrops && names.size() >= 2) {
+    // One icon from all of them, written where the first alone would go.
+    SetDlgItemText(IDC_EDIT_INPUT, names.front());
+    DeriveOutputPath(names.front());
+    Convert(names, true);
+    return;
+  }
   for (const QString& name : names) {
     SetDlgItemText(IDC_EDIT_INPUT, name);
     DeriveOutputPath(name);

@@ -1,11 +1,13 @@
 // The run command: one engine call for one input, with the checks before it
 // and the status texts around it.
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/more_options.h"
 #include "app/zelmor_dlg.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -39,16 +41,26 @@ void CZelmorDlg::OnGenerate() {
 }
 
 int CZelmorDlg::RunConversion(QString inputPath) {
+  return Convert({std::move(inputPath)}, false);
+}
+
+int CZelmorDlg::Convert(const QStringList& inputPaths, bool merge) {
+  const QString& inputPath = inputPaths.front();
   if (inputPath.isEmpty()) {
     MessageBox(QStringLiteral("请先选择输入图片！"), MessageIcon::kWarning);
     return 0;
   }
-  const std::string input = ToUtf8(inputPath);
-  if (!PathExists(input)) {
-    MessageBox(QStringLiteral("输入文件不存在！"), MessageIcon::kError);
-    return 0;
+  std::vector<std::string> inputs;
+  for (const QString& path : inputPaths) {
+    inputs.push_back(ToUtf8(path));
+    if (!PathExists(inputs.back())) {
+      MessageBox(QStringLiteral("输入文件不存在！"), MessageIcon::kError);
+      return 0;
+    }
   }
-  const bool icoMode = HasIcoExtension(input);
+  const std::string& input = inputs.front();
+  // A merge takes an .ico's entries as sources; only a lone .ico is redrawn.
+  const bool icoMode = !merge && HasIcoExtension(input);
 
   const bool linesEnabled = IsDlgButtonChecked(IDC_CHECK_LINES) == 1;
   int32_t minCount = 0;
@@ -79,10 +91,13 @@ int CZelmorDlg::RunConversion(QString inputPath) {
 
   if (icoMode) {
     SetStatusNow(QStringLiteral("正在处理 ICO 文件（仅画线）..."));
-    const bool done =
-        engines_.OverlayLinesOnIconFile(input, output, m_lineColor, minCount, maxCount);
+    const bool done = engines_.OverlayLinesOnIconFile(input, output, m_lineColor, minCount,
+                                                      maxCount, PngMinSize(m_moreOptions));
     SetDlgItemText(IDC_STATIC_STATUS, done ? QStringLiteral("ICO 处理成功：%1").arg(outputPath)
                                            : QStringLiteral("ICO 处理失败"));
+    if (done) {
+      NoteWrittenIcon(outputPath);
+    }
     return done ? 1 : 0;
   }
 
@@ -92,6 +107,7 @@ int CZelmorDlg::RunConversion(QString inputPath) {
       sizes.push_back(box.size);
     }
   }
+  sizes = WithExtraSizes(std::move(sizes), m_moreOptions);
   if (sizes.empty()) {
     MessageBox(QStringLiteral("请至少选择一个图标尺寸！"), MessageIcon::kWarning);
     return 0;
@@ -107,9 +123,18 @@ int CZelmorDlg::RunConversion(QString inputPath) {
 
   SetStatusNow(QStringLiteral("正在生成，请稍候..."));
   const LineOverlaySettings lines{linesEnabled, minCount, maxCount, m_lineColor};
-  const bool done = engines_.GenerateIconFile(input, output, lines, sizes, bitDepth);
+  struct MergeScope {
+    bool& merging;
+    ~MergeScope() { merging = false; }
+  } scope{merging_};
+  merging_ = merge;
+  const bool done = engines_.GenerateIconFile(inputs, output, lines, sizes,
+                                              OutputSettings(m_moreOptions, bitDepth));
   SetDlgItemText(IDC_STATIC_STATUS, done ? QStringLiteral("生成成功：%1").arg(outputPath)
                                          : QStringLiteral("生成失败，请检查参数"));
+  if (done) {
+    NoteWrittenIcon(outputPath);
+  }
   return done ? 1 : 0;
 }
 

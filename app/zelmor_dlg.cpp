@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,7 +42,13 @@ CZelmorDlg::CZelmorDlg(Choosers& choosers, Engines& engines, QWidget* parent)
       choosers_(choosers),
       engines_(engines),
       message_sink_([this](const std::string& text, MessageIcon icon) {
-        MessageBox(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), icon);
+        QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        // A merge's message may be about any of its files: name the one.
+        if (merging_ && !MessageSubject().empty()) {
+          shown = QStringLiteral("%1：%2").arg(
+              QFileInfo(QString::fromStdString(MessageSubject())).fileName(), shown);
+        }
+        MessageBox(shown, icon);
       }),
       m_hIcon(ApplicationIcon()),
       m_lineColor(255) {
@@ -92,6 +99,11 @@ void CZelmorDlg::DoDataExchange() {
 
 bool CZelmorDlg::OnInitDialog() {
   m_systemMenu = new QMenu(this);
+  m_systemMenu->addAction(QStringLiteral("更多选项..."), this,
+                          [this] { RunHandler([this] { OnMoreOptions(); }); });
+  m_systemMenu->addAction(QStringLiteral("检查图标..."), this,
+                          [this] { RunHandler([this] { OnInspectIcon(); }); });
+  m_aboutSeparator = m_systemMenu->addSeparator();
   m_systemMenu->addAction(QString::fromUtf8(kAboutMenuText), this,
                           [this] { RunHandler([this] { OnSysCommand(IDM_ABOUTBOX, 0); }); });
 

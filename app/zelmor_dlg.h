@@ -12,9 +12,11 @@
 #include "app/choosers.h"
 #include "app/dialog_controls.h"
 #include "app/engines.h"
+#include "app/more_options.h"
 #include "generate/line_overlay.h"
 #include "platform/messages.h"
 
+class QAction;
 class QCheckBox;
 class QMenu;
 class QRadioButton;
@@ -53,6 +55,12 @@ class CZelmorDlg : public QDialog {
   void OnClearSizes();
   void OnSysCommand(int command, int parameter);
 
+  // The menu's output choices and icon inspection.
+  void OnMoreOptions();
+  void OnInspectIcon();
+  void OnInspectWrittenIcon();
+  const MoreOptions& GetMoreOptions() const { return m_moreOptions; }
+
   // Control access by ID.
   QWidget* GetDlgItem(int id) const;
   QString GetDlgItemText(int id) const;
@@ -64,7 +72,9 @@ class CZelmorDlg : public QDialog {
   int IsDlgButtonChecked(int id) const;
   void CheckDlgButton(int id, int state);
 
-  // The menu the About entry lives in, opened by a right click on the dialog.
+  // The menu the About entry lives in, opened by a right click on the dialog;
+  // "更多选项...", "检查图标..." and, once a file was written, "检查刚生成的图标"
+  // stand above it.
   QMenu* SystemMenu() const { return m_systemMenu; }
 
  protected:
@@ -82,6 +92,12 @@ class CZelmorDlg : public QDialog {
 
  private:
   void MessageBox(const QString& text, MessageIcon icon);
+  // One engine run for `inputPaths`: one input, or (`merge`) all of them into
+  // one icon.
+  int Convert(const QStringList& inputPaths, bool merge);
+  // Offers the file just written for inspection.
+  void NoteWrittenIcon(const QString& path);
+  void ShowInspection(const QString& path);
   void SetStatusNow(const QString& text);
   // Runs one handler and reports what escapes it, as the framework would,
   // so nothing reaches Qt's event loop.
@@ -93,7 +109,12 @@ class CZelmorDlg : public QDialog {
   std::unique_ptr<DialogControls> controls_;
   ScopedMessageSink message_sink_;
   QMenu* m_systemMenu = nullptr;
+  QAction* m_aboutSeparator = nullptr;
+  QAction* m_inspectWrittenAction = nullptr;
+  QString m_writtenIconPath;
+  MoreOptions m_moreOptions;
   bool initialized_ = false;
+  bool merging_ = false;  // a merge's engine run is in progress
 
   QIcon m_hIcon;
   QBrush m_colorBrush;

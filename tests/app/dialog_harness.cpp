@@ -85,33 +85,42 @@ void ScriptedChoosers::ShowMessageBox(QWidget* owner, const QString& text, Messa
   messages.push_back({text, icon, owner, Snapshot(stateOf)});
 }
 
-bool RecordingEngines::GenerateIconFile(const std::string& inputPath, const std::string& outputPath,
+bool RecordingEngines::GenerateIconFile(const std::vector<std::string>& inputPaths,
+                                        const std::string& outputPath,
                                         const LineOverlaySettings& lines,
-                                        const std::vector<int32_t>& sizes, int32_t bitDepth) {
-  calls.push_back({false, inputPath, outputPath, lines, sizes, bitDepth, Snapshot(stateOf)});
+                                        const std::vector<int32_t>& sizes,
+                                        const IconOutputSettings& output) {
+  calls.push_back({false, inputPaths.empty() ? std::string() : inputPaths.front(), outputPath,
+                   lines, sizes, output.depths.empty() ? 0 : output.depths.front(),
+                   Snapshot(stateOf), inputPaths, output});
   if (during) {
     during();
   }
   return result ? *result
-                : ProgramEngines().GenerateIconFile(inputPath, outputPath, lines, sizes, bitDepth);
+                : ProgramEngines().GenerateIconFile(inputPaths, outputPath, lines, sizes, output);
 }
 
 bool RecordingEngines::OverlayLinesOnIconFile(const std::string& inputPath,
                                               const std::string& outputPath, COLORREF color,
-                                              int32_t minCount, int32_t maxCount) {
+                                              int32_t minCount, int32_t maxCount,
+                                              int32_t pngMinSize) {
+  IconOutputSettings settings;
+  settings.pngMinSize = pngMinSize;
   calls.push_back({true,
                    inputPath,
                    outputPath,
                    LineOverlaySettings{false, minCount, maxCount, color},
                    {},
                    0,
-                   Snapshot(stateOf)});
+                   Snapshot(stateOf),
+                   {inputPath},
+                   settings});
   if (during) {
     during();
   }
   return result ? *result
                 : ProgramEngines().OverlayLinesOnIconFile(inputPath, outputPath, color, minCount,
-                                                          maxCount);
+                                                          maxCount, pngMinSize);
 }
 
 void DialogTest::SetUp() {

@@ -57,12 +57,14 @@ class ScriptedChoosers final : public Choosers {
 
 struct EngineCall {
   bool overlay = false;  // OverlayLinesOnIconFile, else GenerateIconFile
-  std::string input;
+  std::string input;     // the first of `inputs`
   std::string output;
   LineOverlaySettings lines;  // overlay: enabled stays false
   std::vector<int32_t> sizes;
-  int32_t bitDepth = 0;
-  DialogState state;  // at the moment of the call
+  int32_t bitDepth = 0;  // the chosen depth, first of `settings.depths`
+  DialogState state;     // at the moment of the call
+  std::vector<std::string> inputs;
+  IconOutputSettings settings;  // overlay: only pngMinSize
 };
 
 // Records every engine call, then runs the real engine unless `result` says
@@ -74,11 +76,12 @@ class RecordingEngines final : public Engines {
   std::function<void()> during;
   std::function<DialogState()> stateOf;
 
-  bool GenerateIconFile(const std::string& inputPath, const std::string& outputPath,
+  bool GenerateIconFile(const std::vector<std::string>& inputPaths, const std::string& outputPath,
                         const LineOverlaySettings& lines, const std::vector<int32_t>& sizes,
-                        int32_t bitDepth) override;
+                        const IconOutputSettings& output) override;
   bool OverlayLinesOnIconFile(const std::string& inputPath, const std::string& outputPath,
-                              COLORREF color, int32_t minCount, int32_t maxCount) override;
+                              COLORREF color, int32_t minCount, int32_t maxCount,
+                              int32_t pngMinSize) override;
 };
 
 // A shown main dialog wired to scripted choosers and recording engines, and a
