@@ -18,6 +18,7 @@
 #include "tests/support/library_picture_writer.h"
 #include "tests/support/picture_chunks.h"
 #include "tests/support/picture_writer.h"
+#include "tests/support/raw_png.h"
 #include "tests/support/svg_documents.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tga_file.h"
@@ -474,6 +475,63 @@ int WriteLibraryFormatSeeds(const fs::path& folder, const fs::path& scratch,
   return out.count();
 }
 
+// PNGs of every colour type and depth, with and without transparency, for
+// the row decoder; the first two bytes choose the largest size and the crop.
+int WriteStreamedPngSeeds(const fs::path& folder) {
+  CorpusWriter out(folder);
+  const struct {
+    const char* name;
+    uint8_t depth, type;
+  } kinds[] = {{"rgba8", 8, 6}, {"rgba16", 16, 6}, {"rgb8", 8, 2},  {"grey1", 1, 0},
+               {"grey16", 16, 0}, {"ga8", 8, 4},    {"pal4", 4, 3}, {"pal8", 8, 3}};
+  uint8_t run = 0;
+  for (const auto& kind : kinds) {
+    zelmor::testing::RawPng png;
+    png.width = 21;
+    png.height = 13;
+    png.bitDepth = kind.depth;
+    png.colourType = kind.type;
+    const uint32_t max = (1u << kind.depth) - 1;
+    png.sample = [max](uint32_t x, uint32_t y, int s) {
+      return (x * 17 + y * 29 + static_cast<uint32_t>(s) * 71) % (max + 1);
+    };
+    if (kind.type == 3) {
+      std::vector<uint8_t> palette;
+      for (uint32_t i = 0; i <= max; ++i) {
+        palette.insert(palette.end(), {static_cast<uint8_t>(i * 9), static_cast<uint8_t>(i * 3),
+                                       static_cast<uint8_t>(255 - i)});
+      }
+      png.chunks.emplace_back("PLTE", palette);
+      png.chunks.emplace_back("tRNS", std::vector<uint8_t>{0, 128});
+    }
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(run * 7), run};
+    const std::vector<uint8_t> file = zelmor::testing::WriteRawPng(png);
+    bytes.insert(bytes.end(), file.begin(), file.end());
+    out.Add(kind.name, bytes);
+    ++run;
+  }
+  return out.count();
+}
+
+// JPEGs large enough for every scale, grey and colour, one turned; the first
+// byte chooses the scale.
+int WriteScaledJpegSeeds(const fs::path& folder, const fs::path& scratch) {
+  CorpusWriter out(folder);
+  const std::string path = (scratch / "seed.jpg").string();
+  uint8_t run = 0;
+  for (const auto& [name, picture] :
+       {std::pair{"gradient", Gradient(40, 24)}, std::pair{"two-tone", TwoTone(17, 33)}}) {
+    if (!zelmor::testing::WritePicture(picture, path, "jpg")) {
+      continue;
+    }
+    std::vector<uint8_t> bytes = {run++};
+    const std::vector<uint8_t> file = zelmor::testing::ReadBytes(path);
+    bytes.insert(bytes.end(), file.begin(), file.end());
+    out.Add(name, bytes);
+  }
+  return out.count();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -496,11 +554,14 @@ int main(int argc, char* argv[]) {
       WriteLibraryFormatSeeds(root / "fuzz_decode_heif", scratch.path(), "heic"),
       WriteLibraryFormatSeeds(root / "fuzz_decode_avif", scratch.path(), "avif"),
       WriteLibraryFormatSeeds(root / "fuzz_decode_jxl", scratch.path(), "jxl"),
+      WriteStreamedPngSeeds(root / "fuzz_streamed_png"),
+      WriteScaledJpegSeeds(root / "fuzz_scaled_jpeg", scratch.path()),
   };
   std::printf(
       "seeds: %d entry blocks, %d icons, %d pictures, %d round trips, %d inspected icons, "
-      "%d vector documents, %d BMPs, %d TGAs, %d metadata, %d heif, %d avif, %d jxl\n",
+      "%d vector documents, %d BMPs, %d TGAs, %d metadata, %d heif, %d avif, %d jxl, %d PNGs "
+      "by rows, %d scaled JPEGs\n",
       counts[0], counts[1], counts[2], counts[3], counts[4], counts[5], counts[6], counts[7],
-      counts[8], counts[9], counts[10], counts[11]);
+      counts[8], counts[9], counts[10], counts[11], counts[12], counts[13]);
   return 0;
 }

@@ -13,7 +13,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_ico_overlay fuzz_decode_entry fuzz_generate_icon fuzz_encode_roundtrip fuzz_inspect
     fuzz_vector_picture fuzz_bmp_decoder fuzz_tga_decoder fuzz_picture_metadata fuzz_decode_heif
-    fuzz_decode_avif fuzz_decode_jxl)
+    fuzz_decode_avif fuzz_decode_jxl fuzz_streamed_png fuzz_scaled_jpeg)
 fi
 
 build=build/fuzz
