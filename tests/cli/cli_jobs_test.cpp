@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,10 @@ struct BatchCase {
   int status;                        // with -j 1
   std::vector<std::string> written;  // files the batch must leave
 };
+
+void PrintTo(const BatchCase& batch, std::ostream* out) {
+  *out << batch.args.join(' ').toStdString();
+}
 
 class CliJobsTest : public ::testing::TestWithParam<BatchCase> {
  protected:
