@@ -72,13 +72,10 @@ JobOutput Convert(const CliOptions& options, const std::vector<std::string>& inp
     }
   } catch (const zelmor::FileError& error) {
     AddError(result.err, first, error.UserText());
-    converted = false;
   } catch (const std::bad_alloc&) {
     AddError(result.err, first, "Not enough memory to create the icon.");
-    converted = false;
   } catch (const std::exception& error) {
     AddError(result.err, first, error.what());
-    converted = false;
   }
   if (converted) {
     result.out = output + "\n";
