@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace zelmor::cli {
@@ -137,6 +138,8 @@ const char kUsage[] =
     "  -l, --lines MIN-MAX  draw random lines; maximum capped at 1000\n"
     "  -c, --color RRGGBB   line colour in hex; default FF0000\n"
     "      --seed N         seed of the line generator; default: the clock\n"
+    "  -j, --jobs N         convert up to N inputs at once, 1 to 64; default 1; the\n"
+    "                       output and the lines drawn are the same for any N\n"
     "  -h, --help           show this help\n"
     "      --version        show the version\n"
     "\n"
@@ -241,6 +244,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         return std::nullopt;
       }
       options.seed = *seed;
+    } else if (arg == "-j" || arg == "--jobs") {
+      if (!value(text)) return std::nullopt;
+      const auto jobs = ParseUnsigned(text);
+      if (!jobs || *jobs < 1 || *jobs > static_cast<uint32_t>(kMaxJobs)) {
+        error = "bad job count '" + text + "': use a whole number from 1 to " +
+                std::to_string(kMaxJobs);
+        return std::nullopt;
+      }
+      options.jobs = static_cast<int>(*jobs);
     } else if (arg == "--") {
       options.inputs.insert(options.inputs.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                             args.end());

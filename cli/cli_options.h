@@ -23,6 +23,7 @@ struct CliOptions {
   int32_t maxCount = 0;
   COLORREF color = 0x0000FF;     // red
   std::optional<uint32_t> seed;  // none: the clock
+  int jobs = 1;                  // inputs converted at once
   bool help = false;
   bool version = false;
 };
@@ -30,6 +31,8 @@ struct CliOptions {
 // Parses the arguments after the program name. On a usage error returns
 // nothing and sets `error` to a one-line reason.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+
+inline constexpr int kMaxJobs = 64;
 
 extern const char kUsage[];
 

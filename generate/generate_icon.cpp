@@ -12,6 +12,7 @@
 #include "generate/icon_sources.h"
 #include "platform/files.h"
 #include "platform/imaging.h"
+#include "platform/line_random_turn.h"
 #include "platform/messages.h"
 #include "platform/png_stream.h"
 
@@ -34,12 +35,18 @@ std::vector<IconBlock> EncodeAllSizes(const EntryCanvases& canvases,
                                       const IconOutputSettings& output) {
   std::vector<IconBlock> blocks;
   blocks.reserve(sizes.size() * output.depths.size());
+  // Held from the first line drawn to the end, so a batch's jobs take the
+  // generator's numbers in input order.
+  std::optional<LineRandomTurn> turn;
   for (const int32_t size : sizes) {
     std::optional<Bitmap> canvas = canvases.Render(size);
     if (!canvas) {
       throw RenderFailed{};
     }
     if (lines.enabled) {
+      if (!turn) {
+        turn.emplace();
+      }
       const std::unique_ptr<LineSurface> surface =
           OpenLineSurface(*canvas, PixelOffset::kHighQuality);
       DrawRandomLines(*surface, size, size, lines.minCount, lines.maxCount, lines.color);

@@ -17,6 +17,7 @@
 #include "platform/bitmap.h"
 #include "platform/files.h"
 #include "platform/imaging.h"
+#include "platform/line_random_turn.h"
 #include "platform/line_surface.h"
 #include "platform/messages.h"
 #include "platform/png_stream.h"
@@ -117,6 +118,12 @@ bool OverlayLinesOnIconFile(std::string inputPath, std::string outputPath, COLOR
   EncodedImages encoded;
   {
     ImagingSession imaging;
+    // Every entry draws its lines; a batch's jobs take the generator's numbers
+    // in input order.
+    std::optional<LineRandomTurn> turn;
+    if (maxLines > 0) {
+      turn.emplace();
+    }
     for (uint32_t i = 0; i < file->entryCount; ++i) {
       const std::optional<std::span<const uint8_t>> block = IconEntryBytes(*file, i);
       if (!block) {

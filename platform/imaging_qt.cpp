@@ -148,7 +148,13 @@ std::optional<Bitmap> DecodeFile(const QString& name) {
 }  // namespace
 
 ImagingSession::ImagingSession() {
-  QImageReader::setAllocationLimit(kAllocationLimitMiB);
+  // Sessions of a batch run on several threads at once, and Qt keeps the limit
+  // in a plain static: it is written once, then only read.
+  static const bool limit_set = [] {
+    QImageReader::setAllocationLimit(kAllocationLimitMiB);
+    return true;
+  }();
+  static_cast<void>(limit_set);
 }
 
 ImagingSession::~ImagingSession() = default;

@@ -24,6 +24,7 @@ TEST(CliOptions, DefaultsMatchTheDialog) {
   EXPECT_EQ(options->maxCount, 0);
   EXPECT_EQ(options->color, 0x0000FFu);
   EXPECT_FALSE(options->seed);
+  EXPECT_EQ(options->jobs, 1);
 }
 
 TEST(CliOptions, ReadsEveryOption) {
@@ -85,6 +86,15 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliLinesTest,
                                            // Read unsigned, held signed, as the dialog does.
                                            LinesCase{"4294967295-3", -1, 3}));
 
+TEST(CliOptions, JobCounts) {
+  EXPECT_EQ(Parse({"-j", "4", "a.png", "b.png"})->jobs, 4);
+  EXPECT_EQ(Parse({"--jobs", "1", "x"})->jobs, 1);
+  EXPECT_EQ(Parse({"--jobs=64", "x"})->jobs, 64);
+  const auto merged = Parse({"-m", "-j", "2", "-o", "m.ico", "a.png", "b.png"});
+  ASSERT_TRUE(merged);
+  EXPECT_EQ(merged->jobs, 2) << "accepted with --merge, where it changes nothing";
+}
+
 class CliUsageErrorTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(CliUsageErrorTest, IsRefusedWithAReason) {
@@ -108,7 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"-s", "window", "x"}, std::vector<std::string>{"-d", "32,16", "x"},
         std::vector<std::string>{"-d", "32,", "x"}, std::vector<std::string>{"--png", "0", "x"},
         std::vector<std::string>{"--png", "257", "x"}, std::vector<std::string>{"--png", "x"},
-        std::vector<std::string>{"--fit", "fill", "x"}));
+        std::vector<std::string>{"--fit", "fill", "x"}, std::vector<std::string>{"-j", "0", "x"},
+        std::vector<std::string>{"--jobs", "65", "x"}, std::vector<std::string>{"-j", "two", "x"},
+        std::vector<std::string>{"--jobs=", "x"}, std::vector<std::string>{"-j", "-2", "x"},
+        std::vector<std::string>{"-j", "4294967297", "x"}, std::vector<std::string>{"x", "-j"}));
 
 }  // namespace
 }  // namespace zelmor::cli
