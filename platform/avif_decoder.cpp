@@ -16,12 +16,12 @@ namespace {
 
 // libavif is opened on first use (shared_library.h says why); these are all the
 // functions this file calls.
-#define ZELMOR_AVIF_FUNCTIONS(X) \
-  X(library, avifDecoderDestroy) \
-  X(library, avifDecoderCreate) \
-  X(library, avifDecoderSetIOMemory) \
-  X(library, avifDecoderParse) \
-  X(library, avifDecoderNextImage) \
+#define ZELMOR_AVIF_FUNCTIONS(X)      \
+  X(library, avifDecoderDestroy)      \
+  X(library, avifDecoderCreate)       \
+  X(library, avifDecoderSetIOMemory)  \
+  X(library, avifDecoderParse)        \
+  X(library, avifDecoderNextImage)    \
   X(library, avifRGBImageSetDefaults) \
   X(library, avifImageYUVToRGB)
 
@@ -111,7 +111,8 @@ std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
   rgb.avoidLibYUV = AVIF_TRUE;
   rgb.alphaPremultiplied = AVIF_FALSE;
   DecodedPicture out{Bitmap(static_cast<int32_t>(image.width), static_cast<int32_t>(image.height)),
-                     {}, std::nullopt};
+                     {},
+                     std::nullopt};
   std::unique_ptr<uint16_t[]> wide;
   if (deep) {
     const std::size_t samples = std::size_t{image.width} * image.height * 4;

@@ -19,23 +19,23 @@ namespace {
 
 // lcms2 is opened on first use (shared_library.h says why); these are all the
 // functions this file calls.
-#define ZELMOR_LCMS_FUNCTIONS(X) \
-  X(library, cmsDeleteContext) \
-  X(library, cmsCloseProfile) \
-  X(library, cmsDeleteTransform) \
-  X(library, cmsFreeToneCurve) \
-  X(library, cmsCreateContext) \
-  X(library, cmsSetLogErrorHandlerTHR) \
+#define ZELMOR_LCMS_FUNCTIONS(X)          \
+  X(library, cmsDeleteContext)            \
+  X(library, cmsCloseProfile)             \
+  X(library, cmsDeleteTransform)          \
+  X(library, cmsFreeToneCurve)            \
+  X(library, cmsCreateContext)            \
+  X(library, cmsSetLogErrorHandlerTHR)    \
   X(library, cmsBuildParametricToneCurve) \
-  X(library, cmsGetColorSpace) \
-  X(library, cmsIsMatrixShaper) \
-  X(library, cmsCreate_sRGBProfileTHR) \
-  X(library, cmsReadTag) \
-  X(library, cmsEvalToneCurveFloat) \
-  X(library, cmsDoTransform) \
-  X(library, cmsCreateTransformTHR) \
-  X(library, cmsCreateRGBProfileTHR) \
-  X(library, cmsOpenProfileFromMemTHR) \
+  X(library, cmsGetColorSpace)            \
+  X(library, cmsIsMatrixShaper)           \
+  X(library, cmsCreate_sRGBProfileTHR)    \
+  X(library, cmsReadTag)                  \
+  X(library, cmsEvalToneCurveFloat)       \
+  X(library, cmsDoTransform)              \
+  X(library, cmsCreateTransformTHR)       \
+  X(library, cmsCreateRGBProfileTHR)      \
+  X(library, cmsOpenProfileFromMemTHR)    \
   X(library, cmsBuildGamma)
 
 struct LcmsFunctions {
@@ -60,7 +60,9 @@ struct ContextDeleter {
   void operator()(cmsContext context) const { Lcms()->cmsDeleteContext(context); }
 };
 struct ProfileDeleter {
-  void operator()(void* profile) const { Lcms()->cmsCloseProfile(static_cast<cmsHPROFILE>(profile)); }
+  void operator()(void* profile) const {
+    Lcms()->cmsCloseProfile(static_cast<cmsHPROFILE>(profile));
+  }
 };
 struct TransformDeleter {
   void operator()(void* transform) const {
@@ -123,8 +125,8 @@ bool DescribesSrgb(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE pr
     }
     for (int level = 0; level < 256; ++level) {
       const float x = static_cast<float>(level) / 255.0f;
-      if (std::abs(lcms.cmsEvalToneCurveFloat(curve, x) - lcms.cmsEvalToneCurveFloat(srgbCurve.get(), x)) >
-          0.25f / 255.0f) {
+      if (std::abs(lcms.cmsEvalToneCurveFloat(curve, x) -
+                   lcms.cmsEvalToneCurveFloat(srgbCurve.get(), x)) > 0.25f / 255.0f) {
         return false;
       }
     }
@@ -142,14 +144,13 @@ void TransformRows(const LcmsFunctions& lcms, cmsHTRANSFORM transform, Bitmap& p
 
 // A grey profile maps one level to one grey: a table of 256 entries, taken
 // from the green channel (the three are equal in a grey picture).
-bool ConvertGrey(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE grey,
-                 Bitmap& picture) {
+bool ConvertGrey(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
   const Profile srgb(lcms.cmsCreate_sRGBProfileTHR(context));
   if (!srgb) {
     return false;
   }
-  const Transform transform(lcms.cmsCreateTransformTHR(context, grey, TYPE_GRAY_8, srgb.get(),
-                                                  TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0));
+  const Transform transform(lcms.cmsCreateTransformTHR(
+      context, grey, TYPE_GRAY_8, srgb.get(), TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0));
   if (!transform) {
     return false;
   }
@@ -187,8 +188,8 @@ bool ConvertFromProfile(const LcmsFunctions& lcms, cmsContext context, cmsHPROFI
     return false;
   }
   const Transform transform(lcms.cmsCreateTransformTHR(context, profile, TYPE_BGRA_8, srgb.get(),
-                                                  TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
-                                                  cmsFLAGS_COPY_ALPHA));
+                                                       TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
+                                                       cmsFLAGS_COPY_ALPHA));
   if (!transform) {
     return false;
   }
@@ -236,8 +237,8 @@ bool ConvertToSrgb(Bitmap& picture, std::span<const uint8_t> iccProfile) {
   if (!context) {
     return false;
   }
-  const Profile profile(lcms.cmsOpenProfileFromMemTHR(context.get(), iccProfile.data(),
-                                                 static_cast<cmsUInt32Number>(iccProfile.size())));
+  const Profile profile(lcms.cmsOpenProfileFromMemTHR(
+      context.get(), iccProfile.data(), static_cast<cmsUInt32Number>(iccProfile.size())));
   if (!profile) {
     return false;
   }

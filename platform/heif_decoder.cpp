@@ -16,29 +16,29 @@ namespace {
 
 // libheif is opened on first use (shared_library.h says why); these are all
 // the functions this file calls.
-#define ZELMOR_HEIF_FUNCTIONS(X) \
-  X(library, heif_context_alloc) \
-  X(library, heif_context_free) \
-  X(library, heif_context_set_maximum_image_size_limit) \
-  X(library, heif_context_read_from_memory_without_copy) \
-  X(library, heif_context_get_primary_image_handle) \
-  X(library, heif_image_handle_release) \
-  X(library, heif_image_handle_get_width) \
-  X(library, heif_image_handle_get_height) \
-  X(library, heif_image_handle_get_luma_bits_per_pixel) \
-  X(library, heif_image_handle_get_color_profile_type) \
+#define ZELMOR_HEIF_FUNCTIONS(X)                           \
+  X(library, heif_context_alloc)                           \
+  X(library, heif_context_free)                            \
+  X(library, heif_context_set_maximum_image_size_limit)    \
+  X(library, heif_context_read_from_memory_without_copy)   \
+  X(library, heif_context_get_primary_image_handle)        \
+  X(library, heif_image_handle_release)                    \
+  X(library, heif_image_handle_get_width)                  \
+  X(library, heif_image_handle_get_height)                 \
+  X(library, heif_image_handle_get_luma_bits_per_pixel)    \
+  X(library, heif_image_handle_get_color_profile_type)     \
   X(library, heif_image_handle_get_raw_color_profile_size) \
-  X(library, heif_image_handle_get_raw_color_profile) \
-  X(library, heif_image_handle_get_nclx_color_profile) \
-  X(library, heif_nclx_color_profile_free) \
-  X(library, heif_decoding_options_alloc) \
-  X(library, heif_decoding_options_free) \
-  X(library, heif_decode_image) \
-  X(library, heif_image_release) \
-  X(library, heif_image_get_width) \
-  X(library, heif_image_get_height) \
-  X(library, heif_image_get_bits_per_pixel_range) \
-  X(library, heif_image_get_plane_readonly) \
+  X(library, heif_image_handle_get_raw_color_profile)      \
+  X(library, heif_image_handle_get_nclx_color_profile)     \
+  X(library, heif_nclx_color_profile_free)                 \
+  X(library, heif_decoding_options_alloc)                  \
+  X(library, heif_decoding_options_free)                   \
+  X(library, heif_decode_image)                            \
+  X(library, heif_image_release)                           \
+  X(library, heif_image_get_width)                         \
+  X(library, heif_image_get_height)                        \
+  X(library, heif_image_get_bits_per_pixel_range)          \
+  X(library, heif_image_get_plane_readonly)                \
   X(library, heif_image_is_premultiplied_alpha)
 
 struct HeifFunctions {
@@ -130,7 +130,8 @@ std::optional<DecodedPicture> DecodeHeif(std::span<const uint8_t> file) {
     return std::nullopt;
   }
   heif.heif_context_set_maximum_image_size_limit(context.get(), 16384);
-  if (heif.heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr)
+  if (heif.heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(),
+                                                      nullptr)
           .code != heif_error_Ok) {
     return std::nullopt;
   }
@@ -156,8 +157,8 @@ std::optional<DecodedPicture> DecodeHeif(std::span<const uint8_t> file) {
   heif_image* rawImage = nullptr;
   const heif_chroma chroma =
       deep ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RGBA;
-  if (heif.heif_decode_image(rawHandle, &rawImage, heif_colorspace_RGB, chroma, options.get()).code !=
-      heif_error_Ok) {
+  if (heif.heif_decode_image(rawHandle, &rawImage, heif_colorspace_RGB, chroma, options.get())
+          .code != heif_error_Ok) {
     return std::nullopt;
   }
   const HeifPtr<heif_image> image(rawImage);

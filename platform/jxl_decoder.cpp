@@ -17,20 +17,20 @@ namespace {
 
 // libjxl is opened on first use (shared_library.h says why); these are all the
 // functions this file calls.
-#define ZELMOR_JXL_FUNCTIONS(X) \
-  X(library, JxlDecoderDestroy) \
+#define ZELMOR_JXL_FUNCTIONS(X)                  \
+  X(library, JxlDecoderDestroy)                  \
   X(library, JxlDecoderGetColorAsEncodedProfile) \
-  X(library, JxlDecoderGetICCProfileSize) \
-  X(library, JxlDecoderGetColorAsICCProfile) \
-  X(library, JxlDecoderCreate) \
-  X(library, JxlDecoderSubscribeEvents) \
-  X(library, JxlDecoderSetUnpremultiplyAlpha) \
-  X(library, JxlDecoderSetInput) \
-  X(library, JxlDecoderCloseInput) \
-  X(library, JxlDecoderProcessInput) \
-  X(library, JxlDecoderGetBasicInfo) \
+  X(library, JxlDecoderGetICCProfileSize)        \
+  X(library, JxlDecoderGetColorAsICCProfile)     \
+  X(library, JxlDecoderCreate)                   \
+  X(library, JxlDecoderSubscribeEvents)          \
+  X(library, JxlDecoderSetUnpremultiplyAlpha)    \
+  X(library, JxlDecoderSetInput)                 \
+  X(library, JxlDecoderCloseInput)               \
+  X(library, JxlDecoderProcessInput)             \
+  X(library, JxlDecoderGetBasicInfo)             \
   X(library, JxlDecoderSetPreferredColorProfile) \
-  X(library, JxlDecoderImageOutBufferSize) \
+  X(library, JxlDecoderImageOutBufferSize)       \
   X(library, JxlDecoderSetImageOutBuffer)
 
 struct JxlFunctions {
@@ -66,7 +66,7 @@ PictureColour ColourOf(const JxlFunctions& jxl, const JxlDecoder* decoder) {
   PictureColour colour;
   JxlColorEncoding encoding{};
   if (jxl.JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
-                                         &encoding) == JXL_DEC_SUCCESS &&
+                                             &encoding) == JXL_DEC_SUCCESS &&
       IsSrgb(encoding)) {
     return colour;
   }
@@ -78,7 +78,7 @@ PictureColour ColourOf(const JxlFunctions& jxl, const JxlDecoder* decoder) {
   }
   colour.iccProfile.resize(size);
   if (jxl.JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
-                                     colour.iccProfile.data(), size) != JXL_DEC_SUCCESS) {
+                                         colour.iccProfile.data(), size) != JXL_DEC_SUCCESS) {
     colour.iccProfile.clear();
   }
   return colour;
@@ -147,9 +147,9 @@ std::optional<DecodedPicture> DecodeJxl(std::span<const uint8_t> file) {
       if (jxl.JxlDecoderImageOutBufferSize(d, &format, &size) != JXL_DEC_SUCCESS || size != want) {
         return std::nullopt;
       }
-      out.emplace(DecodedPicture{
-          Bitmap(static_cast<int32_t>(info.xsize), static_cast<int32_t>(info.ysize)), ColourOf(jxl, d),
-          std::nullopt});
+      out.emplace(
+          DecodedPicture{Bitmap(static_cast<int32_t>(info.xsize), static_cast<int32_t>(info.ysize)),
+                         ColourOf(jxl, d), std::nullopt});
       samples.assign(size, 0);
       if (jxl.JxlDecoderSetImageOutBuffer(d, &format, samples.data(), size) != JXL_DEC_SUCCESS) {
         return std::nullopt;

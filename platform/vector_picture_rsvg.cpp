@@ -29,24 +29,24 @@ namespace {
 // (shared_library.h says why), each by its own name although librsvg's handle
 // would reach the others too: a function then comes from the library that
 // declares it. These are all the functions this file calls.
-#define ZELMOR_RSVG_FUNCTIONS(X) \
-  X(rsvg, rsvg_handle_new_from_stream_sync) \
-  X(rsvg, rsvg_handle_set_dpi) \
+#define ZELMOR_RSVG_FUNCTIONS(X)                    \
+  X(rsvg, rsvg_handle_new_from_stream_sync)         \
+  X(rsvg, rsvg_handle_set_dpi)                      \
   X(rsvg, rsvg_handle_get_intrinsic_size_in_pixels) \
-  X(rsvg, rsvg_handle_get_intrinsic_dimensions) \
-  X(rsvg, rsvg_handle_render_document) \
-  X(cairo, cairo_format_stride_for_width) \
-  X(cairo, cairo_image_surface_create_for_data) \
-  X(cairo, cairo_create) \
-  X(cairo, cairo_translate) \
-  X(cairo, cairo_scale) \
-  X(cairo, cairo_status) \
-  X(cairo, cairo_destroy) \
-  X(cairo, cairo_surface_finish) \
-  X(cairo, cairo_surface_status) \
-  X(cairo, cairo_surface_destroy) \
-  X(gio, g_memory_input_stream_new_from_data) \
-  X(gobject, g_object_unref) \
+  X(rsvg, rsvg_handle_get_intrinsic_dimensions)     \
+  X(rsvg, rsvg_handle_render_document)              \
+  X(cairo, cairo_format_stride_for_width)           \
+  X(cairo, cairo_image_surface_create_for_data)     \
+  X(cairo, cairo_create)                            \
+  X(cairo, cairo_translate)                         \
+  X(cairo, cairo_scale)                             \
+  X(cairo, cairo_status)                            \
+  X(cairo, cairo_destroy)                           \
+  X(cairo, cairo_surface_finish)                    \
+  X(cairo, cairo_surface_status)                    \
+  X(cairo, cairo_surface_destroy)                   \
+  X(gio, g_memory_input_stream_new_from_data)       \
+  X(gobject, g_object_unref)                        \
   X(glib, g_error_free)
 
 struct RsvgFunctions {
@@ -116,7 +116,7 @@ double AbsolutePixels(const RsvgLength& length) {
 // viewBox itself (a document sized in percentages fills whatever holds it, and
 // its viewBox is the only size it has).
 std::optional<std::pair<double, double>> DocumentSize(const RsvgFunctions& rsvg,
-                                                       RsvgHandle* handle) {
+                                                      RsvgHandle* handle) {
   double width = 0;
   double height = 0;
   if (rsvg.rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height) &&
@@ -129,8 +129,8 @@ std::optional<std::pair<double, double>> DocumentSize(const RsvgFunctions& rsvg,
   RsvgLength widthLength{};
   RsvgLength heightLength{};
   RsvgRectangle viewBox{};
-  rsvg.rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &widthLength, &hasHeight, &heightLength,
-                                       &hasViewBox, &viewBox);
+  rsvg.rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &widthLength, &hasHeight,
+                                            &heightLength, &hasViewBox, &viewBox);
   const double absoluteWidth = hasWidth ? AbsolutePixels(widthLength) : 0.0;
   const double absoluteHeight = hasHeight ? AbsolutePixels(heightLength) : 0.0;
   if (IsUsableSize(absoluteWidth, absoluteHeight)) {
@@ -278,8 +278,8 @@ std::optional<VectorPicture> VectorPicture::LoadBytes(const uint8_t* data, std::
   GInputStream* stream = rsvg.g_memory_input_stream_new_from_data(
       markup.data(), static_cast<gssize>(markup.size()), nullptr);
   GError* error = nullptr;
-  RsvgHandle* handle =
-      rsvg.rsvg_handle_new_from_stream_sync(stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
+  RsvgHandle* handle = rsvg.rsvg_handle_new_from_stream_sync(
+      stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
   rsvg.g_object_unref(stream);
   if (error != nullptr) {
     rsvg.g_error_free(error);
@@ -313,7 +313,7 @@ std::optional<Bitmap> VectorPicture::Render(int32_t canvasWidth, int32_t canvasH
   if (!fits(x) || !fits(y) || !fits(w) || !fits(h) || w <= 0 || h <= 0) {
     return std::nullopt;
   }
-  const RsvgFunctions& rsvg = *Rsvg();  // loaded when the document was
+  const RsvgFunctions& rsvg = *Rsvg();       // loaded when the document was
   Bitmap bitmap(canvasWidth, canvasHeight);  // all zero: transparent, premultiplied or not
   if (rsvg.cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, canvasWidth) != bitmap.stride()) {
     return std::nullopt;
