@@ -5,15 +5,46 @@
 #include <avif/avif.h>
 
 #include <memory>
+#include <optional>
 
 #include "platform/exif_orientation.h"
 #include "platform/iso_brands.h"
+#include "platform/shared_library.h"
 
 namespace zelmor {
 namespace {
 
+// libavif is opened on first use (shared_library.h says why); these are all the
+// functions this file calls.
+#define ZELMOR_AVIF_FUNCTIONS(X)      \
+  X(library, avifDecoderDestroy)      \
+  X(library, avifDecoderCreate)       \
+  X(library, avifDecoderSetIOMemory)  \
+  X(library, avifDecoderParse)        \
+  X(library, avifDecoderNextImage)    \
+  X(library, avifRGBImageSetDefaults) \
+  X(library, avifImageYUVToRGB)
+
+struct AvifFunctions {
+  ZELMOR_AVIF_FUNCTIONS(ZELMOR_FUNCTION_POINTER)
+};
+
+// Nothing when libavif or one of its functions is missing.
+const AvifFunctions* Avif() {
+  static const std::optional<AvifFunctions> functions = []() -> std::optional<AvifFunctions> {
+    const SharedLibrary library(ZELMOR_LIBAVIF_SONAME);
+    AvifFunctions table;
+    if (library.IsOpen() ZELMOR_AVIF_FUNCTIONS(ZELMOR_RESOLVE_FUNCTION)) {
+      return table;
+    }
+    return std::nullopt;
+  }();
+  return functions ? &*functions : nullptr;
+}
+
 struct AvifDeleter {
-  void operator()(avifDecoder* p) const { avifDecoderDestroy(p); }
+  // Only a decoder libavif made is destroyed, so it is loaded by then.
+  void operator()(avifDecoder* p) const { Avif()->avifDecoderDestroy(p); }
 };
 
 // The boxes apply in file order, rotation before mirroring (MIAF requires
@@ -38,7 +69,12 @@ bool IsAvifFile(std::span<const uint8_t> file) {
 }
 
 std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
-  const std::unique_ptr<avifDecoder, AvifDeleter> decoder(avifDecoderCreate());
+  const AvifFunctions* loaded = Avif();
+  if (loaded == nullptr) {
+    return std::nullopt;  // as for a file that does not decode
+  }
+  const AvifFunctions& avif = *loaded;
+  const std::unique_ptr<avifDecoder, AvifDeleter> decoder(avif.avifDecoderCreate());
   if (!decoder) {
     return std::nullopt;
   }
@@ -50,15 +86,15 @@ std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
   // Browsers read files that bend the container rules (a missing pixi box,
   // say); so does this.
   decoder->strictFlags = AVIF_STRICT_DISABLED;
-  if (avifDecoderSetIOMemory(decoder.get(), file.data(), file.size()) != AVIF_RESULT_OK ||
-      avifDecoderParse(decoder.get()) != AVIF_RESULT_OK) {
+  if (avif.avifDecoderSetIOMemory(decoder.get(), file.data(), file.size()) != AVIF_RESULT_OK ||
+      avif.avifDecoderParse(decoder.get()) != AVIF_RESULT_OK) {
     return std::nullopt;
   }
   const avifImage& parsed = *decoder->image;
   if (!FitsDecodeLimit(parsed.width, parsed.height)) {
     return std::nullopt;
   }
-  if (avifDecoderNextImage(decoder.get()) != AVIF_RESULT_OK) {
+  if (avif.avifDecoderNextImage(decoder.get()) != AVIF_RESULT_OK) {
     return std::nullopt;
   }
   const avifImage& image = *decoder->image;
@@ -67,7 +103,7 @@ std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
   }
   const bool deep = image.depth > 8;
   avifRGBImage rgb;
-  avifRGBImageSetDefaults(&rgb, decoder->image);
+  avif.avifRGBImageSetDefaults(&rgb, decoder->image);
   rgb.format = AVIF_RGB_FORMAT_BGRA;
   rgb.depth = image.depth;  // deeper samples are rounded below, not by libavif
   // libyuv's SIMD paths may differ from machine to machine; libavif's own
@@ -75,7 +111,8 @@ std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
   rgb.avoidLibYUV = AVIF_TRUE;
   rgb.alphaPremultiplied = AVIF_FALSE;
   DecodedPicture out{Bitmap(static_cast<int32_t>(image.width), static_cast<int32_t>(image.height)),
-                     {}, std::nullopt};
+                     {},
+                     std::nullopt};
   std::unique_ptr<uint16_t[]> wide;
   if (deep) {
     const std::size_t samples = std::size_t{image.width} * image.height * 4;
@@ -86,7 +123,7 @@ std::optional<DecodedPicture> DecodeAvif(std::span<const uint8_t> file) {
     rgb.pixels = out.pixels.data();
     rgb.rowBytes = static_cast<uint32_t>(out.pixels.stride());
   }
-  if (avifImageYUVToRGB(&image, &rgb) != AVIF_RESULT_OK) {
+  if (avif.avifImageYUVToRGB(&image, &rgb) != AVIF_RESULT_OK) {
     return std::nullopt;
   }
   if (deep) {

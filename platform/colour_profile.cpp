@@ -8,25 +8,69 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
+
+#include "platform/shared_library.h"
 
 namespace zelmor {
 namespace {
 
+// lcms2 is opened on first use (shared_library.h says why); these are all the
+// functions this file calls.
+#define ZELMOR_LCMS_FUNCTIONS(X)          \
+  X(library, cmsDeleteContext)            \
+  X(library, cmsCloseProfile)             \
+  X(library, cmsDeleteTransform)          \
+  X(library, cmsFreeToneCurve)            \
+  X(library, cmsCreateContext)            \
+  X(library, cmsSetLogErrorHandlerTHR)    \
+  X(library, cmsBuildParametricToneCurve) \
+  X(library, cmsGetColorSpace)            \
+  X(library, cmsIsMatrixShaper)           \
+  X(library, cmsCreate_sRGBProfileTHR)    \
+  X(library, cmsReadTag)                  \
+  X(library, cmsEvalToneCurveFloat)       \
+  X(library, cmsDoTransform)              \
+  X(library, cmsCreateTransformTHR)       \
+  X(library, cmsCreateRGBProfileTHR)      \
+  X(library, cmsOpenProfileFromMemTHR)    \
+  X(library, cmsBuildGamma)
+
+struct LcmsFunctions {
+  ZELMOR_LCMS_FUNCTIONS(ZELMOR_FUNCTION_POINTER)
+};
+
+// Nothing when lcms2 or one of its functions is missing.
+const LcmsFunctions* Lcms() {
+  static const std::optional<LcmsFunctions> functions = []() -> std::optional<LcmsFunctions> {
+    const SharedLibrary library(ZELMOR_LCMS2_SONAME);
+    LcmsFunctions table;
+    if (library.IsOpen() ZELMOR_LCMS_FUNCTIONS(ZELMOR_RESOLVE_FUNCTION)) {
+      return table;
+    }
+    return std::nullopt;
+  }();
+  return functions ? &*functions : nullptr;
+}
+
+// Only what lcms2 made is deleted, so it is loaded by then.
 struct ContextDeleter {
-  void operator()(cmsContext context) const { cmsDeleteContext(context); }
+  void operator()(cmsContext context) const { Lcms()->cmsDeleteContext(context); }
 };
 struct ProfileDeleter {
-  void operator()(void* profile) const { cmsCloseProfile(static_cast<cmsHPROFILE>(profile)); }
+  void operator()(void* profile) const {
+    Lcms()->cmsCloseProfile(static_cast<cmsHPROFILE>(profile));
+  }
 };
 struct TransformDeleter {
   void operator()(void* transform) const {
-    cmsDeleteTransform(static_cast<cmsHTRANSFORM>(transform));
+    Lcms()->cmsDeleteTransform(static_cast<cmsHTRANSFORM>(transform));
   }
 };
 struct CurveDeleter {
-  void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
+  void operator()(cmsToneCurve* curve) const { Lcms()->cmsFreeToneCurve(curve); }
 };
 using Context = std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextDeleter>;
 using Profile = std::unique_ptr<void, ProfileDeleter>;
@@ -35,18 +79,18 @@ using Curve = std::unique_ptr<cmsToneCurve, CurveDeleter>;
 
 // A context of its own per conversion keeps lcms2 from printing about
 // damaged profiles and shares nothing between threads.
-Context QuietContext() {
-  Context context(cmsCreateContext(nullptr, nullptr));
+Context QuietContext(const LcmsFunctions& lcms) {
+  Context context(lcms.cmsCreateContext(nullptr, nullptr));
   if (context) {
-    cmsSetLogErrorHandlerTHR(context.get(), nullptr);
+    lcms.cmsSetLogErrorHandlerTHR(context.get(), nullptr);
   }
   return context;
 }
 
 // The sRGB curve in lcms2's parametric form 4: Y = (aX + b)^g above d, cX below.
-Curve SrgbCurve(cmsContext context) {
+Curve SrgbCurve(const LcmsFunctions& lcms, cmsContext context) {
   const cmsFloat64Number parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-  return Curve(cmsBuildParametricToneCurve(context, 4, parameters));
+  return Curve(lcms.cmsBuildParametricToneCurve(context, 4, parameters));
 }
 
 bool Near(const cmsCIEXYZ& a, const cmsCIEXYZ& b) {
@@ -59,12 +103,12 @@ bool Near(const cmsCIEXYZ& a, const cmsCIEXYZ& b) {
 // sRGB to well under half a level: converting would change nothing visible and
 // might move a level here and there, and plain sRGB pictures must come out as
 // they were stored.
-bool DescribesSrgb(cmsContext context, cmsHPROFILE profile) {
-  if (cmsGetColorSpace(profile) != cmsSigRgbData || !cmsIsMatrixShaper(profile)) {
+bool DescribesSrgb(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE profile) {
+  if (lcms.cmsGetColorSpace(profile) != cmsSigRgbData || !lcms.cmsIsMatrixShaper(profile)) {
     return false;
   }
-  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
-  const Curve srgbCurve = SrgbCurve(context);
+  const Profile srgb(lcms.cmsCreate_sRGBProfileTHR(context));
+  const Curve srgbCurve = SrgbCurve(lcms, context);
   if (!srgb || !srgbCurve) {
     return false;
   }
@@ -73,16 +117,16 @@ bool DescribesSrgb(cmsContext context, cmsHPROFILE profile) {
   static constexpr cmsTagSignature kCurves[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag,
                                                  cmsSigBlueTRCTag};
   for (int i = 0; i < 3; ++i) {
-    const auto* have = static_cast<const cmsCIEXYZ*>(cmsReadTag(profile, kColorants[i]));
-    const auto* want = static_cast<const cmsCIEXYZ*>(cmsReadTag(srgb.get(), kColorants[i]));
-    const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(profile, kCurves[i]));
+    const auto* have = static_cast<const cmsCIEXYZ*>(lcms.cmsReadTag(profile, kColorants[i]));
+    const auto* want = static_cast<const cmsCIEXYZ*>(lcms.cmsReadTag(srgb.get(), kColorants[i]));
+    const auto* curve = static_cast<const cmsToneCurve*>(lcms.cmsReadTag(profile, kCurves[i]));
     if (have == nullptr || want == nullptr || curve == nullptr || !Near(*have, *want)) {
       return false;
     }
     for (int level = 0; level < 256; ++level) {
       const float x = static_cast<float>(level) / 255.0f;
-      if (std::abs(cmsEvalToneCurveFloat(curve, x) - cmsEvalToneCurveFloat(srgbCurve.get(), x)) >
-          0.25f / 255.0f) {
+      if (std::abs(lcms.cmsEvalToneCurveFloat(curve, x) -
+                   lcms.cmsEvalToneCurveFloat(srgbCurve.get(), x)) > 0.25f / 255.0f) {
         return false;
       }
     }
@@ -90,23 +134,23 @@ bool DescribesSrgb(cmsContext context, cmsHPROFILE profile) {
   return true;
 }
 
-void TransformRows(cmsHTRANSFORM transform, Bitmap& picture) {
+void TransformRows(const LcmsFunctions& lcms, cmsHTRANSFORM transform, Bitmap& picture) {
   for (int32_t y = 0; y < picture.height(); ++y) {
     uint8_t* row = picture.row(y);
     // lcms2 converts in place when both sides have the same layout.
-    cmsDoTransform(transform, row, row, static_cast<cmsUInt32Number>(picture.width()));
+    lcms.cmsDoTransform(transform, row, row, static_cast<cmsUInt32Number>(picture.width()));
   }
 }
 
 // A grey profile maps one level to one grey: a table of 256 entries, taken
 // from the green channel (the three are equal in a grey picture).
-bool ConvertGrey(cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
-  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
+bool ConvertGrey(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
+  const Profile srgb(lcms.cmsCreate_sRGBProfileTHR(context));
   if (!srgb) {
     return false;
   }
-  const Transform transform(cmsCreateTransformTHR(context, grey, TYPE_GRAY_8, srgb.get(),
-                                                  TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0));
+  const Transform transform(lcms.cmsCreateTransformTHR(
+      context, grey, TYPE_GRAY_8, srgb.get(), TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0));
   if (!transform) {
     return false;
   }
@@ -115,7 +159,7 @@ bool ConvertGrey(cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
     levels[i] = static_cast<uint8_t>(i);
   }
   std::array<uint8_t, 256 * 3> colours{};
-  cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
+  lcms.cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
   for (int32_t y = 0; y < picture.height(); ++y) {
     uint8_t* p = picture.row(y);
     for (int32_t x = 0; x < picture.width(); ++x, p += 4) {
@@ -128,34 +172,35 @@ bool ConvertGrey(cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
   return true;
 }
 
-bool ConvertFromProfile(cmsContext context, cmsHPROFILE profile, Bitmap& picture) {
-  if (cmsGetColorSpace(profile) == cmsSigGrayData) {
-    return ConvertGrey(context, profile, picture);
+bool ConvertFromProfile(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE profile,
+                        Bitmap& picture) {
+  if (lcms.cmsGetColorSpace(profile) == cmsSigGrayData) {
+    return ConvertGrey(lcms, context, profile, picture);
   }
-  if (cmsGetColorSpace(profile) != cmsSigRgbData) {
+  if (lcms.cmsGetColorSpace(profile) != cmsSigRgbData) {
     return false;
   }
-  if (DescribesSrgb(context, profile)) {
+  if (DescribesSrgb(lcms, context, profile)) {
     return true;
   }
-  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
+  const Profile srgb(lcms.cmsCreate_sRGBProfileTHR(context));
   if (!srgb) {
     return false;
   }
-  const Transform transform(cmsCreateTransformTHR(context, profile, TYPE_BGRA_8, srgb.get(),
-                                                  TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
-                                                  cmsFLAGS_COPY_ALPHA));
+  const Transform transform(lcms.cmsCreateTransformTHR(context, profile, TYPE_BGRA_8, srgb.get(),
+                                                       TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
+                                                       cmsFLAGS_COPY_ALPHA));
   if (!transform) {
     return false;
   }
-  TransformRows(transform.get(), picture);
+  TransformRows(lcms, transform.get(), picture);
   return true;
 }
 
 // An RGB profile from chromaticities (white, red, green, blue x, y) and one
 // curve for all three channels.
-bool ConvertFromPrimaries(const std::array<double, 8>& xy, const Curve& curve, Bitmap& picture,
-                          cmsContext context) {
+bool ConvertFromPrimaries(const LcmsFunctions& lcms, const std::array<double, 8>& xy,
+                          const Curve& curve, Bitmap& picture, cmsContext context) {
   if (!curve) {
     return false;
   }
@@ -167,11 +212,11 @@ bool ConvertFromPrimaries(const std::array<double, 8>& xy, const Curve& curve, B
   const cmsCIExyY white = {xy[0], xy[1], 1.0};
   const cmsCIExyYTRIPLE primaries = {{xy[2], xy[3], 1.0}, {xy[4], xy[5], 1.0}, {xy[6], xy[7], 1.0}};
   cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
-  const Profile profile(cmsCreateRGBProfileTHR(context, &white, &primaries, curves));
+  const Profile profile(lcms.cmsCreateRGBProfileTHR(context, &white, &primaries, curves));
   if (!profile) {
     return false;  // primaries that span no colour space
   }
-  return ConvertFromProfile(context, profile.get(), picture);
+  return ConvertFromProfile(lcms, context, profile.get(), picture);
 }
 
 constexpr std::array<double, 8> kSrgbChromaticities = {0.3127, 0.3290, 0.64, 0.33,
@@ -183,16 +228,21 @@ bool ConvertToSrgb(Bitmap& picture, std::span<const uint8_t> iccProfile) {
   if (picture.empty() || iccProfile.empty()) {
     return false;
   }
-  const Context context = QuietContext();
+  const LcmsFunctions* loaded = Lcms();
+  if (loaded == nullptr) {
+    return false;
+  }
+  const LcmsFunctions& lcms = *loaded;
+  const Context context = QuietContext(lcms);
   if (!context) {
     return false;
   }
-  const Profile profile(cmsOpenProfileFromMemTHR(context.get(), iccProfile.data(),
-                                                 static_cast<cmsUInt32Number>(iccProfile.size())));
+  const Profile profile(lcms.cmsOpenProfileFromMemTHR(
+      context.get(), iccProfile.data(), static_cast<cmsUInt32Number>(iccProfile.size())));
   if (!profile) {
     return false;
   }
-  return ConvertFromProfile(context.get(), profile.get(), picture);
+  return ConvertFromProfile(lcms, context.get(), profile.get(), picture);
 }
 
 bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
@@ -205,7 +255,12 @@ bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
   if (!chunks.gamma && !chunks.chromaticities) {
     return true;
   }
-  const Context context = QuietContext();
+  const LcmsFunctions* loaded = Lcms();
+  if (loaded == nullptr) {
+    return false;
+  }
+  const LcmsFunctions& lcms = *loaded;
+  const Context context = QuietContext(lcms);
   if (!context) {
     return false;
   }
@@ -215,9 +270,9 @@ bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
       return false;
     }
     // gAMA holds the encoding exponent; decoding raises to its inverse.
-    curve.reset(cmsBuildGamma(context.get(), 100000.0 / *chunks.gamma));
+    curve.reset(lcms.cmsBuildGamma(context.get(), 100000.0 / *chunks.gamma));
   } else {
-    curve = SrgbCurve(context.get());
+    curve = SrgbCurve(lcms, context.get());
   }
   std::array<double, 8> xy = kSrgbChromaticities;
   if (chunks.chromaticities) {
@@ -225,7 +280,7 @@ bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
       xy[i] = (*chunks.chromaticities)[i] / 100000.0;
     }
   }
-  return ConvertFromPrimaries(xy, curve, picture, context.get());
+  return ConvertFromPrimaries(lcms, xy, curve, picture, context.get());
 }
 
 bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
@@ -266,7 +321,19 @@ bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
     default:
       return false;
   }
-  const Context context = QuietContext();
+  // Images with these curves are shown with the sRGB curve by browsers; with
+  // sRGB primaries there is then nothing to do, and lcms2 stays unloaded.
+  const bool srgbCurve = cicp.transfer == 1 || cicp.transfer == 6 || cicp.transfer == 14 ||
+                         cicp.transfer == 15 || cicp.transfer == 2 || cicp.transfer == 13;
+  if (srgbCurve && (cicp.primaries == 1 || cicp.primaries == 2)) {
+    return true;
+  }
+  const LcmsFunctions* loaded = Lcms();
+  if (loaded == nullptr) {
+    return false;
+  }
+  const LcmsFunctions& lcms = *loaded;
+  const Context context = QuietContext(lcms);
   if (!context) {
     return false;
   }
@@ -278,26 +345,21 @@ bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
     case 15:  // BT.2020 12-bit
     case 2:   // unspecified
     case 13:  // sRGB
-      // Images with these curves are shown with the sRGB curve by browsers;
-      // with sRGB primaries there is then nothing to do.
-      if (cicp.primaries == 1 || cicp.primaries == 2) {
-        return true;
-      }
-      curve = SrgbCurve(context.get());
+      curve = SrgbCurve(lcms, context.get());
       break;
     case 4:  // gamma 2.2
-      curve.reset(cmsBuildGamma(context.get(), 2.2));
+      curve.reset(lcms.cmsBuildGamma(context.get(), 2.2));
       break;
     case 5:  // gamma 2.8
-      curve.reset(cmsBuildGamma(context.get(), 2.8));
+      curve.reset(lcms.cmsBuildGamma(context.get(), 2.8));
       break;
     case 8:  // linear
-      curve.reset(cmsBuildGamma(context.get(), 1.0));
+      curve.reset(lcms.cmsBuildGamma(context.get(), 1.0));
       break;
     default:
       return false;
   }
-  return ConvertFromPrimaries(xy, curve, picture, context.get());
+  return ConvertFromPrimaries(lcms, xy, curve, picture, context.get());
 }
 
 void ConvertPictureColourToSrgb(Bitmap& picture, const PictureColour& colour) {

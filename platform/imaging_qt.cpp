@@ -20,6 +20,7 @@
 #include "platform/bmp_decoder.h"
 #include "platform/colour_profile.h"
 #include "platform/exif_orientation.h"
+#include "platform/format_hint.h"
 #include "platform/gif_frame.h"
 #include "platform/heif_decoder.h"
 #include "platform/imaging.h"
@@ -124,10 +125,12 @@ std::optional<Bitmap> DecodeFile(const QString& name) {
     return InSrgb(std::move(*decoded));
   }
   // Qt looks at the content first; the extension only decides for formats
-  // without a signature.
-  QImageReader reader(name);
-  // Asked before reading: the reader forgets its format once it has read.
-  const bool gif = reader.format() == "gif";
+  // without a signature. A format the signature names goes straight to its
+  // reader, which spares loading every plugin to find out (format_hint.h).
+  const std::string_view format = FormatBySignature(bytes);
+  QImageReader reader(name, QByteArray(format.data(), static_cast<qsizetype>(format.size())));
+  reader.setAutoDetectImageFormat(format.empty());
+  const bool gif = format == "gif";
   std::optional<Bitmap> picture = Decode(reader);
   if (!picture) {
     return std::nullopt;

@@ -7,13 +7,52 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include "platform/shared_library.h"
 
 namespace zelmor {
 namespace {
 
+// libjxl is opened on first use (shared_library.h says why); these are all the
+// functions this file calls.
+#define ZELMOR_JXL_FUNCTIONS(X)                  \
+  X(library, JxlDecoderDestroy)                  \
+  X(library, JxlDecoderGetColorAsEncodedProfile) \
+  X(library, JxlDecoderGetICCProfileSize)        \
+  X(library, JxlDecoderGetColorAsICCProfile)     \
+  X(library, JxlDecoderCreate)                   \
+  X(library, JxlDecoderSubscribeEvents)          \
+  X(library, JxlDecoderSetUnpremultiplyAlpha)    \
+  X(library, JxlDecoderSetInput)                 \
+  X(library, JxlDecoderCloseInput)               \
+  X(library, JxlDecoderProcessInput)             \
+  X(library, JxlDecoderGetBasicInfo)             \
+  X(library, JxlDecoderSetPreferredColorProfile) \
+  X(library, JxlDecoderImageOutBufferSize)       \
+  X(library, JxlDecoderSetImageOutBuffer)
+
+struct JxlFunctions {
+  ZELMOR_JXL_FUNCTIONS(ZELMOR_FUNCTION_POINTER)
+};
+
+// Nothing when libjxl or one of its functions is missing.
+const JxlFunctions* Jxl() {
+  static const std::optional<JxlFunctions> functions = []() -> std::optional<JxlFunctions> {
+    const SharedLibrary library(ZELMOR_LIBJXL_SONAME);
+    JxlFunctions table;
+    if (library.IsOpen() ZELMOR_JXL_FUNCTIONS(ZELMOR_RESOLVE_FUNCTION)) {
+      return table;
+    }
+    return std::nullopt;
+  }();
+  return functions ? &*functions : nullptr;
+}
+
 struct JxlDeleter {
-  void operator()(JxlDecoder* p) const { JxlDecoderDestroy(p); }
+  // Only a decoder libjxl made is destroyed, so it is loaded by then.
+  void operator()(JxlDecoder* p) const { Jxl()->JxlDecoderDestroy(p); }
 };
 
 bool IsSrgb(const JxlColorEncoding& e) {
@@ -23,23 +62,23 @@ bool IsSrgb(const JxlColorEncoding& e) {
 
 // The colour of the decoded samples: nothing for sRGB, otherwise the ICC
 // profile libjxl describes them with.
-PictureColour ColourOf(const JxlDecoder* decoder) {
+PictureColour ColourOf(const JxlFunctions& jxl, const JxlDecoder* decoder) {
   PictureColour colour;
   JxlColorEncoding encoding{};
-  if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
-                                         &encoding) == JXL_DEC_SUCCESS &&
+  if (jxl.JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                             &encoding) == JXL_DEC_SUCCESS &&
       IsSrgb(encoding)) {
     return colour;
   }
   std::size_t size = 0;
-  if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+  if (jxl.JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
           JXL_DEC_SUCCESS ||
       size == 0 || size > (std::size_t{16} << 20)) {
     return colour;
   }
   colour.iccProfile.resize(size);
-  if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
-                                     colour.iccProfile.data(), size) != JXL_DEC_SUCCESS) {
+  if (jxl.JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                         colour.iccProfile.data(), size) != JXL_DEC_SUCCESS) {
     colour.iccProfile.clear();
   }
   return colour;
@@ -56,18 +95,23 @@ bool IsJxlFile(std::span<const uint8_t> file) {
 }
 
 std::optional<DecodedPicture> DecodeJxl(std::span<const uint8_t> file) {
-  const std::unique_ptr<JxlDecoder, JxlDeleter> decoder(JxlDecoderCreate(nullptr));
+  const JxlFunctions* loaded = Jxl();
+  if (loaded == nullptr) {
+    return std::nullopt;  // as for a file that does not decode
+  }
+  const JxlFunctions& jxl = *loaded;
+  const std::unique_ptr<JxlDecoder, JxlDeleter> decoder(jxl.JxlDecoderCreate(nullptr));
   if (!decoder) {
     return std::nullopt;
   }
   JxlDecoder* d = decoder.get();
-  if (JxlDecoderSubscribeEvents(
+  if (jxl.JxlDecoderSubscribeEvents(
           d, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
-      JxlDecoderSetUnpremultiplyAlpha(d, JXL_TRUE) != JXL_DEC_SUCCESS ||
-      JxlDecoderSetInput(d, file.data(), file.size()) != JXL_DEC_SUCCESS) {
+      jxl.JxlDecoderSetUnpremultiplyAlpha(d, JXL_TRUE) != JXL_DEC_SUCCESS ||
+      jxl.JxlDecoderSetInput(d, file.data(), file.size()) != JXL_DEC_SUCCESS) {
     return std::nullopt;
   }
-  JxlDecoderCloseInput(d);
+  jxl.JxlDecoderCloseInput(d);
 
   JxlBasicInfo info{};
   JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_LITTLE_ENDIAN, 0};
@@ -75,9 +119,9 @@ std::optional<DecodedPicture> DecodeJxl(std::span<const uint8_t> file) {
   std::optional<DecodedPicture> out;
   std::vector<uint8_t> samples;
   for (;;) {
-    const JxlDecoderStatus status = JxlDecoderProcessInput(d);
+    const JxlDecoderStatus status = jxl.JxlDecoderProcessInput(d);
     if (status == JXL_DEC_BASIC_INFO) {
-      if (JxlDecoderGetBasicInfo(d, &info) != JXL_DEC_SUCCESS ||
+      if (jxl.JxlDecoderGetBasicInfo(d, &info) != JXL_DEC_SUCCESS ||
           !FitsDecodeLimit(info.xsize, info.ysize) || info.bits_per_sample == 0 ||
           info.bits_per_sample > 32) {
         return std::nullopt;
@@ -95,19 +139,19 @@ std::optional<DecodedPicture> DecodeJxl(std::span<const uint8_t> file) {
       srgb.transfer_function = JXL_TRANSFER_FUNCTION_SRGB;
       srgb.rendering_intent = JXL_RENDERING_INTENT_RELATIVE;
       if (!info.uses_original_profile && info.num_color_channels == 3) {
-        JxlDecoderSetPreferredColorProfile(d, &srgb);
+        jxl.JxlDecoderSetPreferredColorProfile(d, &srgb);
       }
     } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
       std::size_t size = 0;
       const uint64_t want = uint64_t{info.xsize} * info.ysize * 4 * (bits / 8);
-      if (JxlDecoderImageOutBufferSize(d, &format, &size) != JXL_DEC_SUCCESS || size != want) {
+      if (jxl.JxlDecoderImageOutBufferSize(d, &format, &size) != JXL_DEC_SUCCESS || size != want) {
         return std::nullopt;
       }
-      out.emplace(DecodedPicture{
-          Bitmap(static_cast<int32_t>(info.xsize), static_cast<int32_t>(info.ysize)), ColourOf(d),
-          std::nullopt});
+      out.emplace(
+          DecodedPicture{Bitmap(static_cast<int32_t>(info.xsize), static_cast<int32_t>(info.ysize)),
+                         ColourOf(jxl, d), std::nullopt});
       samples.assign(size, 0);
-      if (JxlDecoderSetImageOutBuffer(d, &format, samples.data(), size) != JXL_DEC_SUCCESS) {
+      if (jxl.JxlDecoderSetImageOutBuffer(d, &format, samples.data(), size) != JXL_DEC_SUCCESS) {
         return std::nullopt;
       }
     } else if (status == JXL_DEC_FULL_IMAGE) {

@@ -9,11 +9,13 @@
 #include <bit>
 #include <cmath>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/gzip_inflate.h"
+#include "platform/shared_library.h"
 #include "platform/svg_work_limit.h"
 #include "platform/vector_picture.h"
 
@@ -22,6 +24,53 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace zelmor {
 namespace {
+
+// librsvg, cairo and the GLib libraries are opened on first use
+// (shared_library.h says why), each by its own name although librsvg's handle
+// would reach the others too: a function then comes from the library that
+// declares it. These are all the functions this file calls.
+#define ZELMOR_RSVG_FUNCTIONS(X)                    \
+  X(rsvg, rsvg_handle_new_from_stream_sync)         \
+  X(rsvg, rsvg_handle_set_dpi)                      \
+  X(rsvg, rsvg_handle_get_intrinsic_size_in_pixels) \
+  X(rsvg, rsvg_handle_get_intrinsic_dimensions)     \
+  X(rsvg, rsvg_handle_render_document)              \
+  X(cairo, cairo_format_stride_for_width)           \
+  X(cairo, cairo_image_surface_create_for_data)     \
+  X(cairo, cairo_create)                            \
+  X(cairo, cairo_translate)                         \
+  X(cairo, cairo_scale)                             \
+  X(cairo, cairo_status)                            \
+  X(cairo, cairo_destroy)                           \
+  X(cairo, cairo_surface_finish)                    \
+  X(cairo, cairo_surface_status)                    \
+  X(cairo, cairo_surface_destroy)                   \
+  X(gio, g_memory_input_stream_new_from_data)       \
+  X(gobject, g_object_unref)                        \
+  X(glib, g_error_free)
+
+struct RsvgFunctions {
+  ZELMOR_RSVG_FUNCTIONS(ZELMOR_FUNCTION_POINTER)
+};
+
+// Nothing when one of the libraries or functions is missing: every document
+// then fails as one that does not parse.
+const RsvgFunctions* Rsvg() {
+  static const std::optional<RsvgFunctions> functions = []() -> std::optional<RsvgFunctions> {
+    const SharedLibrary glib(ZELMOR_GLIB_SONAME);
+    const SharedLibrary gobject(ZELMOR_GOBJECT_SONAME);
+    const SharedLibrary gio(ZELMOR_GIO_SONAME);
+    const SharedLibrary cairo(ZELMOR_CAIRO_SONAME);
+    const SharedLibrary rsvg(ZELMOR_RSVG_SONAME);
+    RsvgFunctions table;
+    if (glib.IsOpen() && gobject.IsOpen() && gio.IsOpen() && cairo.IsOpen() &&
+        rsvg.IsOpen() ZELMOR_RSVG_FUNCTIONS(ZELMOR_RESOLVE_FUNCTION)) {
+      return table;
+    }
+    return std::nullopt;
+  }();
+  return functions ? &*functions : nullptr;
+}
 
 // No icon document comes near this; it bounds what is read, and what an SVGZ
 // may inflate to.
@@ -66,10 +115,11 @@ double AbsolutePixels(const RsvgLength& length) {
 // otherwise the absolute one of the two with the viewBox's aspect, or the
 // viewBox itself (a document sized in percentages fills whatever holds it, and
 // its viewBox is the only size it has).
-std::optional<std::pair<double, double>> DocumentSize(RsvgHandle* handle) {
+std::optional<std::pair<double, double>> DocumentSize(const RsvgFunctions& rsvg,
+                                                      RsvgHandle* handle) {
   double width = 0;
   double height = 0;
-  if (rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height) &&
+  if (rsvg.rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height) &&
       IsUsableSize(width, height)) {
     return std::pair{width, height};
   }
@@ -79,8 +129,8 @@ std::optional<std::pair<double, double>> DocumentSize(RsvgHandle* handle) {
   RsvgLength widthLength{};
   RsvgLength heightLength{};
   RsvgRectangle viewBox{};
-  rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &widthLength, &hasHeight, &heightLength,
-                                       &hasViewBox, &viewBox);
+  rsvg.rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &widthLength, &hasHeight,
+                                            &heightLength, &hasViewBox, &viewBox);
   const double absoluteWidth = hasWidth ? AbsolutePixels(widthLength) : 0.0;
   const double absoluteHeight = hasHeight ? AbsolutePixels(heightLength) : 0.0;
   if (IsUsableSize(absoluteWidth, absoluteHeight)) {
@@ -139,7 +189,7 @@ struct VectorPicture::Impl {
   Impl& operator=(const Impl&) = delete;
   ~Impl() {
     if (handle != nullptr) {
-      g_object_unref(handle);
+      Rsvg()->g_object_unref(handle);  // librsvg made it, so it is loaded
     }
   }
 };
@@ -216,26 +266,31 @@ std::optional<VectorPicture> VectorPicture::LoadBytes(const uint8_t* data, std::
     return std::nullopt;
   }
 
+  const RsvgFunctions* loaded = Rsvg();
+  if (loaded == nullptr) {
+    return std::nullopt;
+  }
+  const RsvgFunctions& rsvg = *loaded;
   // Loaded from memory with no base file: librsvg then resolves no reference
   // to another file or URL (images, style sheets, XInclude), only data: URLs
   // inside the document. No flags: libxml2 keeps its limits on entity
   // expansion and nesting, and librsvg its own on elements and references.
-  GInputStream* stream = g_memory_input_stream_new_from_data(
+  GInputStream* stream = rsvg.g_memory_input_stream_new_from_data(
       markup.data(), static_cast<gssize>(markup.size()), nullptr);
   GError* error = nullptr;
-  RsvgHandle* handle =
-      rsvg_handle_new_from_stream_sync(stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
-  g_object_unref(stream);
+  RsvgHandle* handle = rsvg.rsvg_handle_new_from_stream_sync(
+      stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
+  rsvg.g_object_unref(stream);
   if (error != nullptr) {
-    g_error_free(error);
+    rsvg.g_error_free(error);
   }
   if (handle == nullptr) {
     return std::nullopt;
   }
   auto impl = std::make_unique<Impl>();
   impl->handle = handle;
-  rsvg_handle_set_dpi(handle, kDpi);
-  const std::optional<std::pair<double, double>> size2 = DocumentSize(handle);
+  rsvg.rsvg_handle_set_dpi(handle, kDpi);
+  const std::optional<std::pair<double, double>> size2 = DocumentSize(rsvg, handle);
   if (!size2) {
     return std::nullopt;
   }
@@ -258,29 +313,30 @@ std::optional<Bitmap> VectorPicture::Render(int32_t canvasWidth, int32_t canvasH
   if (!fits(x) || !fits(y) || !fits(w) || !fits(h) || w <= 0 || h <= 0) {
     return std::nullopt;
   }
+  const RsvgFunctions& rsvg = *Rsvg();       // loaded when the document was
   Bitmap bitmap(canvasWidth, canvasHeight);  // all zero: transparent, premultiplied or not
-  if (cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, canvasWidth) != bitmap.stride()) {
+  if (rsvg.cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, canvasWidth) != bitmap.stride()) {
     return std::nullopt;
   }
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+  cairo_surface_t* surface = rsvg.cairo_image_surface_create_for_data(
       bitmap.data(), CAIRO_FORMAT_ARGB32, canvasWidth, canvasHeight, bitmap.stride());
-  cairo_t* cr = cairo_create(surface);
+  cairo_t* cr = rsvg.cairo_create(surface);
   // Stretched: the document is laid out in a viewport of its own size, so its
   // preserveAspectRatio has nothing to fit, and that viewport is then scaled
   // on each axis separately onto the rectangle.
-  cairo_translate(cr, x, y);
-  cairo_scale(cr, w / impl_->width, h / impl_->height);
+  rsvg.cairo_translate(cr, x, y);
+  rsvg.cairo_scale(cr, w / impl_->width, h / impl_->height);
   const RsvgRectangle viewport{0.0, 0.0, impl_->width, impl_->height};
   GError* error = nullptr;
-  const bool drawn = rsvg_handle_render_document(impl_->handle, cr, &viewport, &error);
+  const bool drawn = rsvg.rsvg_handle_render_document(impl_->handle, cr, &viewport, &error);
   if (error != nullptr) {
-    g_error_free(error);
+    rsvg.g_error_free(error);
   }
-  const cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  cairo_surface_finish(surface);
-  const cairo_status_t surfaceStatus = cairo_surface_status(surface);
-  cairo_surface_destroy(surface);
+  const cairo_status_t status = rsvg.cairo_status(cr);
+  rsvg.cairo_destroy(cr);
+  rsvg.cairo_surface_finish(surface);
+  const cairo_status_t surfaceStatus = rsvg.cairo_surface_status(surface);
+  rsvg.cairo_surface_destroy(surface);
   if (status == CAIRO_STATUS_NO_MEMORY || surfaceStatus == CAIRO_STATUS_NO_MEMORY) {
     throw std::bad_alloc();
   }
