@@ -77,6 +77,38 @@ using Profile = std::unique_ptr<void, ProfileDeleter>;
 using Transform = std::unique_ptr<void, TransformDeleter>;
 using Curve = std::unique_ptr<cmsToneCurve, CurveDeleter>;
 
+// A conversion once worked out: nothing to do (the pixels are sRGB already),
+// an lcms2 transform of BGRA rows, or a table from grey level to colour.
+// Worked out once, it is applied to any number of pixels, such as the rows of
+// a picture decoded a few at a time.
+struct Step {
+  Context context;      // what the transform was made in; outlives it
+  Transform transform;  // declared after the context, so deleted before it
+  std::optional<std::array<uint8_t, 256 * 3>> grey;
+
+  void Apply(Bitmap& picture) const {
+    if (transform) {
+      for (int32_t y = 0; y < picture.height(); ++y) {
+        uint8_t* row = picture.row(y);
+        // lcms2 converts in place when both sides have the same layout.
+        Lcms()->cmsDoTransform(transform.get(), row, row,
+                               static_cast<cmsUInt32Number>(picture.width()));
+      }
+    } else if (grey) {
+      // Taken from the green channel: the three are equal in a grey picture.
+      for (int32_t y = 0; y < picture.height(); ++y) {
+        uint8_t* p = picture.row(y);
+        for (int32_t x = 0; x < picture.width(); ++x, p += 4) {
+          const uint8_t* colour = &(*grey)[p[1] * 3];
+          p[0] = colour[0];
+          p[1] = colour[1];
+          p[2] = colour[2];
+        }
+      }
+    }
+  }
+};
+
 // A context of its own per conversion keeps lcms2 from printing about
 // damaged profiles and shares nothing between threads.
 Context QuietContext(const LcmsFunctions& lcms) {
@@ -134,79 +166,62 @@ bool DescribesSrgb(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE pr
   return true;
 }
 
-void TransformRows(const LcmsFunctions& lcms, cmsHTRANSFORM transform, Bitmap& picture) {
-  for (int32_t y = 0; y < picture.height(); ++y) {
-    uint8_t* row = picture.row(y);
-    // lcms2 converts in place when both sides have the same layout.
-    lcms.cmsDoTransform(transform, row, row, static_cast<cmsUInt32Number>(picture.width()));
-  }
-}
-
-// A grey profile maps one level to one grey: a table of 256 entries, taken
-// from the green channel (the three are equal in a grey picture).
-bool ConvertGrey(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE grey, Bitmap& picture) {
+// A grey profile maps one level to one grey: a table of 256 entries.
+std::optional<Step> GreyStep(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE grey) {
   const Profile srgb(lcms.cmsCreate_sRGBProfileTHR(context));
   if (!srgb) {
-    return false;
+    return std::nullopt;
   }
   const Transform transform(lcms.cmsCreateTransformTHR(
       context, grey, TYPE_GRAY_8, srgb.get(), TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0));
   if (!transform) {
-    return false;
+    return std::nullopt;
   }
   std::array<uint8_t, 256> levels{};
   for (int i = 0; i < 256; ++i) {
     levels[i] = static_cast<uint8_t>(i);
   }
-  std::array<uint8_t, 256 * 3> colours{};
-  lcms.cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
-  for (int32_t y = 0; y < picture.height(); ++y) {
-    uint8_t* p = picture.row(y);
-    for (int32_t x = 0; x < picture.width(); ++x, p += 4) {
-      const uint8_t* colour = &colours[p[1] * 3];
-      p[0] = colour[0];
-      p[1] = colour[1];
-      p[2] = colour[2];
-    }
-  }
-  return true;
+  Step step;
+  step.grey.emplace();
+  lcms.cmsDoTransform(transform.get(), levels.data(), step.grey->data(), 256);
+  return step;
 }
 
-bool ConvertFromProfile(const LcmsFunctions& lcms, cmsContext context, cmsHPROFILE profile,
-                        Bitmap& picture) {
+std::optional<Step> ProfileStep(const LcmsFunctions& lcms, cmsContext context,
+                                cmsHPROFILE profile) {
   if (lcms.cmsGetColorSpace(profile) == cmsSigGrayData) {
-    return ConvertGrey(lcms, context, profile, picture);
+    return GreyStep(lcms, context, profile);
   }
   if (lcms.cmsGetColorSpace(profile) != cmsSigRgbData) {
-    return false;
+    return std::nullopt;
   }
   if (DescribesSrgb(lcms, context, profile)) {
-    return true;
+    return Step{};
   }
   const Profile srgb(lcms.cmsCreate_sRGBProfileTHR(context));
   if (!srgb) {
-    return false;
+    return std::nullopt;
   }
-  const Transform transform(lcms.cmsCreateTransformTHR(context, profile, TYPE_BGRA_8, srgb.get(),
-                                                       TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
-                                                       cmsFLAGS_COPY_ALPHA));
-  if (!transform) {
-    return false;
+  Step step;
+  step.transform.reset(lcms.cmsCreateTransformTHR(context, profile, TYPE_BGRA_8, srgb.get(),
+                                                  TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC,
+                                                  cmsFLAGS_COPY_ALPHA));
+  if (!step.transform) {
+    return std::nullopt;
   }
-  TransformRows(lcms, transform.get(), picture);
-  return true;
+  return step;
 }
 
 // An RGB profile from chromaticities (white, red, green, blue x, y) and one
 // curve for all three channels.
-bool ConvertFromPrimaries(const LcmsFunctions& lcms, const std::array<double, 8>& xy,
-                          const Curve& curve, Bitmap& picture, cmsContext context) {
+std::optional<Step> PrimariesStep(const LcmsFunctions& lcms, const std::array<double, 8>& xy,
+                                  const Curve& curve, cmsContext context) {
   if (!curve) {
-    return false;
+    return std::nullopt;
   }
   for (double value : xy) {
     if (!(value > 0 && value <= 1)) {
-      return false;
+      return std::nullopt;
     }
   }
   const cmsCIExyY white = {xy[0], xy[1], 1.0};
@@ -214,60 +229,60 @@ bool ConvertFromPrimaries(const LcmsFunctions& lcms, const std::array<double, 8>
   cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
   const Profile profile(lcms.cmsCreateRGBProfileTHR(context, &white, &primaries, curves));
   if (!profile) {
-    return false;  // primaries that span no colour space
+    return std::nullopt;  // primaries that span no colour space
   }
-  return ConvertFromProfile(lcms, context, profile.get(), picture);
+  return ProfileStep(lcms, context, profile.get());
 }
 
 constexpr std::array<double, 8> kSrgbChromaticities = {0.3127, 0.3290, 0.64, 0.33,
                                                        0.30,   0.60,   0.15, 0.06};
 
-}  // namespace
 
-bool ConvertToSrgb(Bitmap& picture, std::span<const uint8_t> iccProfile) {
-  if (picture.empty() || iccProfile.empty()) {
-    return false;
-  }
+// The step to sRGB from an ICC profile; nothing for one that cannot be read
+// or is of another colour space.
+std::optional<Step> IccStep(std::span<const uint8_t> iccProfile) {
   const LcmsFunctions* loaded = Lcms();
-  if (loaded == nullptr) {
-    return false;
+  if (loaded == nullptr || iccProfile.empty()) {
+    return std::nullopt;
   }
   const LcmsFunctions& lcms = *loaded;
-  const Context context = QuietContext(lcms);
+  Context context = QuietContext(lcms);
   if (!context) {
-    return false;
+    return std::nullopt;
   }
   const Profile profile(lcms.cmsOpenProfileFromMemTHR(
       context.get(), iccProfile.data(), static_cast<cmsUInt32Number>(iccProfile.size())));
   if (!profile) {
-    return false;
+    return std::nullopt;
   }
-  return ConvertFromProfile(lcms, context.get(), profile.get(), picture);
+  std::optional<Step> step = ProfileStep(lcms, context.get(), profile.get());
+  if (step) {
+    step->context = std::move(context);
+  }
+  return step;
 }
 
-bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
-  if (picture.empty()) {
-    return false;
-  }
+// The step to sRGB for the colour chunks of a PNG file.
+std::optional<Step> PngStep(const PngColourChunks& chunks) {
   if (chunks.srgb) {
-    return true;
+    return Step{};
   }
   if (!chunks.gamma && !chunks.chromaticities) {
-    return true;
+    return Step{};
   }
   const LcmsFunctions* loaded = Lcms();
   if (loaded == nullptr) {
-    return false;
+    return std::nullopt;
   }
   const LcmsFunctions& lcms = *loaded;
-  const Context context = QuietContext(lcms);
+  Context context = QuietContext(lcms);
   if (!context) {
-    return false;
+    return std::nullopt;
   }
   Curve curve;
   if (chunks.gamma) {
     if (*chunks.gamma == 0) {
-      return false;
+      return std::nullopt;
     }
     // gAMA holds the encoding exponent; decoding raises to its inverse.
     curve.reset(lcms.cmsBuildGamma(context.get(), 100000.0 / *chunks.gamma));
@@ -280,13 +295,16 @@ bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
       xy[i] = (*chunks.chromaticities)[i] / 100000.0;
     }
   }
-  return ConvertFromPrimaries(lcms, xy, curve, picture, context.get());
+  std::optional<Step> step = PrimariesStep(lcms, xy, curve, context.get());
+  curve.reset();  // made in the context, so freed before it may go
+  if (step) {
+    step->context = std::move(context);
+  }
+  return step;
 }
 
-bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
-  if (picture.empty()) {
-    return false;
-  }
+// The step to sRGB for H.273 colour primaries and transfer characteristics.
+std::optional<Step> CicpStep(const CicpColour& cicp) {
   std::array<double, 8> xy{};
   switch (cicp.primaries) {
     case 1:  // BT.709, the primaries of sRGB
@@ -319,23 +337,23 @@ bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
       xy = {0.3127, 0.3290, 0.630, 0.340, 0.295, 0.605, 0.155, 0.077};
       break;
     default:
-      return false;
+      return std::nullopt;
   }
   // Images with these curves are shown with the sRGB curve by browsers; with
   // sRGB primaries there is then nothing to do, and lcms2 stays unloaded.
   const bool srgbCurve = cicp.transfer == 1 || cicp.transfer == 6 || cicp.transfer == 14 ||
                          cicp.transfer == 15 || cicp.transfer == 2 || cicp.transfer == 13;
   if (srgbCurve && (cicp.primaries == 1 || cicp.primaries == 2)) {
-    return true;
+    return Step{};
   }
   const LcmsFunctions* loaded = Lcms();
   if (loaded == nullptr) {
-    return false;
+    return std::nullopt;
   }
   const LcmsFunctions& lcms = *loaded;
-  const Context context = QuietContext(lcms);
+  Context context = QuietContext(lcms);
   if (!context) {
-    return false;
+    return std::nullopt;
   }
   Curve curve;
   switch (cicp.transfer) {
@@ -357,19 +375,71 @@ bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
       curve.reset(lcms.cmsBuildGamma(context.get(), 1.0));
       break;
     default:
-      return false;
+      return std::nullopt;
   }
-  return ConvertFromPrimaries(lcms, xy, curve, picture, context.get());
+  std::optional<Step> step = PrimariesStep(lcms, xy, curve, context.get());
+  curve.reset();  // made in the context, so freed before it may go
+  if (step) {
+    step->context = std::move(context);
+  }
+  return step;
+}
+
+// The step for whatever `colour` calls for: its ICC profile first, then PNG
+// chunks, then H.273 codes; nothing to do when they fail or say nothing.
+Step PictureStep(const PictureColour& colour) {
+  std::optional<Step> step;
+  if (!colour.iccProfile.empty()) {
+    step = IccStep(colour.iccProfile);
+  }
+  if (!step && colour.png) {
+    step = PngStep(*colour.png);
+  } else if (!step && colour.cicp) {
+    step = CicpStep(*colour.cicp);
+  }
+  return step ? std::move(*step) : Step{};
+}
+
+// Applies `step` to `picture` when there is one: true, else false with the
+// picture untouched.
+bool ApplyStep(const std::optional<Step>& step, Bitmap& picture) {
+  if (!step) {
+    return false;
+  }
+  step->Apply(picture);
+  return true;
+}
+
+}  // namespace
+
+bool ConvertToSrgb(Bitmap& picture, std::span<const uint8_t> iccProfile) {
+  return !picture.empty() && ApplyStep(IccStep(iccProfile), picture);
+}
+
+bool ConvertPngColourToSrgb(Bitmap& picture, const PngColourChunks& chunks) {
+  return !picture.empty() && ApplyStep(PngStep(chunks), picture);
+}
+
+bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp) {
+  return !picture.empty() && ApplyStep(CicpStep(cicp), picture);
 }
 
 void ConvertPictureColourToSrgb(Bitmap& picture, const PictureColour& colour) {
-  if (!colour.iccProfile.empty() && ConvertToSrgb(picture, colour.iccProfile)) {
-    return;
-  }
-  if (colour.png) {
-    ConvertPngColourToSrgb(picture, *colour.png);
-  } else if (colour.cicp) {
-    ConvertCicpToSrgb(picture, *colour.cicp);
+  SrgbConversion(colour).Apply(picture);
+}
+
+struct SrgbConversion::Impl {
+  Step step;
+};
+
+SrgbConversion::SrgbConversion(const PictureColour& colour)
+    : impl_(std::make_unique<Impl>(Impl{PictureStep(colour)})) {}
+
+SrgbConversion::~SrgbConversion() = default;
+
+void SrgbConversion::Apply(Bitmap& pixels) const {
+  if (!pixels.empty()) {
+    impl_->step.Apply(pixels);
   }
 }
 

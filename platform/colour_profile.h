@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "platform/bitmap.h"
@@ -30,5 +31,22 @@ bool ConvertCicpToSrgb(Bitmap& picture, const CicpColour& cicp);
 // Whichever of the above `colour` calls for: its ICC profile first, then PNG
 // chunks, then H.273 codes. Nothing to do for a picture that says nothing.
 void ConvertPictureColourToSrgb(Bitmap& picture, const PictureColour& colour);
+
+// The same conversion worked out once and applied to any number of pixels:
+// the rows of a picture decoded a few at a time come out as the whole picture
+// converted at once would.
+class SrgbConversion {
+ public:
+  explicit SrgbConversion(const PictureColour& colour);
+  ~SrgbConversion();
+  SrgbConversion(const SrgbConversion&) = delete;
+  SrgbConversion& operator=(const SrgbConversion&) = delete;
+
+  void Apply(Bitmap& pixels) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace zelmor

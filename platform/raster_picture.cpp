@@ -240,8 +240,9 @@ std::unique_ptr<PictureRenderer> StreamPng(const std::string& path, const Pictur
   const int32_t height = reader->height();
   const auto rowBytes = static_cast<std::size_t>(width) * 4;
   const bool convert = SaysSomething(colour);
+  const SrgbConversion toSrgb(colour);  // worked out once for all the rows
   PngRowReader& png = *reader;
-  RowPrefetch::Producer produce = [&png, &colour, convert, width, rowBytes](uint8_t* rows,
+  RowPrefetch::Producer produce = [&png, &toSrgb, convert, width, rowBytes](uint8_t* rows,
                                                                            int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
       if (!png.ReadRow(rows + rowBytes * static_cast<std::size_t>(i))) {
@@ -249,10 +250,9 @@ std::unique_ptr<PictureRenderer> StreamPng(const std::string& path, const Pictur
       }
     }
     if (convert) {
-      // A chunk of rows at a time: the colour transform is made once a call.
       Bitmap view(width, count, static_cast<int32_t>(rowBytes),
                   std::shared_ptr<uint8_t>(std::shared_ptr<uint8_t>(), rows));
-      ConvertPictureColourToSrgb(view, colour);
+      toSrgb.Apply(view);
     }
     return true;
   };
