@@ -1,7 +1,10 @@
 #include "generate/entry_canvases.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #include "generate/fit_geometry.h"
 
@@ -62,6 +65,44 @@ std::optional<Bitmap> EntryCanvases::Render(int32_t size) const {
     return RenderVector(*sources_[i].vector, size);
   }
   return RenderRaster(i, size);
+}
+
+std::vector<std::optional<Bitmap>> EntryCanvases::RenderAll(
+    const std::vector<int32_t>& sizes) const {
+  std::vector<std::optional<Bitmap>> canvases(sizes.size());
+  // A vector document is one librsvg handle, which draws on one thread at a
+  // time; raster sizes share only the renderer, which allows several.
+  const bool rasterOnly = std::none_of(sizes.begin(), sizes.end(), [this](int32_t size) {
+    return shapes_[PickSource(shapes_, size)].vector;
+  });
+  if (!rasterOnly || sizes.size() < 2 || std::thread::hardware_concurrency() < 2) {
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      canvases[i] = Render(sizes[i]);
+    }
+    return canvases;
+  }
+  // Largest first, each thread taking the next size not yet taken.
+  std::atomic<std::size_t> next{0};
+  std::exception_ptr failures[2];
+  const auto work = [&](std::exception_ptr& failure) {
+    try {
+      for (std::size_t i = next++; i < sizes.size(); i = next++) {
+        canvases[i] = Render(sizes[i]);
+      }
+    } catch (...) {
+      failure = std::current_exception();
+      next = sizes.size();
+    }
+  };
+  std::thread helper(work, std::ref(failures[1]));
+  work(failures[0]);
+  helper.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) {
+      std::rethrow_exception(failure);
+    }
+  }
+  return canvases;
 }
 
 Bitmap EntryCanvases::RenderRaster(std::size_t source, int32_t size) const {

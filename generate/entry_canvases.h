@@ -34,6 +34,11 @@ class EntryCanvases {
   // memory runs out.
   std::optional<Bitmap> Render(int32_t size) const;
 
+  // Render() of every size in `sizes`, in that order. Sizes drawn from raster
+  // sources are rendered two at a time, each on its own, so the canvases are
+  // those Render() gives one by one.
+  std::vector<std::optional<Bitmap>> RenderAll(const std::vector<int32_t>& sizes) const;
+
  private:
   Bitmap RenderRaster(std::size_t source, int32_t size) const;
   std::optional<Bitmap> RenderVector(const VectorPicture& picture, int32_t size) const;

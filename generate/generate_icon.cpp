@@ -38,8 +38,10 @@ std::vector<IconBlock> EncodeAllSizes(const EntryCanvases& canvases,
   // Held from the first line drawn to the end, so a batch's jobs take the
   // generator's numbers in input order.
   std::optional<LineRandomTurn> turn;
-  for (const int32_t size : sizes) {
-    std::optional<Bitmap> canvas = canvases.Render(size);
+  std::vector<std::optional<Bitmap>> rendered = canvases.RenderAll(sizes);
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const int32_t size = sizes[i];
+    std::optional<Bitmap>& canvas = rendered[i];
     if (!canvas) {
       throw RenderFailed{};
     }

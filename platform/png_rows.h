@@ -48,6 +48,9 @@ class PngRowReader {
   // 8-bit level. False when the data is damaged or ends before the row does,
   // or, for the last row, when the file's chunks after it are.
   bool ReadRow(uint8_t* out);
+  // The same with red and blue as the PNG stores them (red, green, blue,
+  // alpha), for a caller that swaps them elsewhere with SwapRedAndBlue.
+  bool ReadRgbaRow(uint8_t* out);
 
  private:
   struct Impl;
@@ -56,5 +59,9 @@ class PngRowReader {
   int32_t width_;
   int32_t height_;
 };
+
+// Turns `pixels` pixels from red, green, blue, alpha into blue, green, red,
+// alpha or back, in place.
+void SwapRedAndBlue(uint8_t* pixels, std::size_t count);
 
 }  // namespace zelmor

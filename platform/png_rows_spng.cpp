@@ -33,7 +33,6 @@ struct PngRowReader::Impl {
   std::unique_ptr<spng_ctx, ContextDeleter> context;
   bool deep = false;             // 16-bit samples
   std::vector<uint16_t> wide;    // a row of them, as libspng gives it
-  std::vector<uint8_t> narrow;   // a row of 8-bit ones
   bool ended = false;            // libspng has given its last row
 };
 
@@ -104,21 +103,28 @@ std::unique_ptr<PngRowReader> PngRowReader::Open(ReadBytes read) {
   const auto pixels = static_cast<std::size_t>(header.width);
   if (impl->deep) {
     impl->wide.resize(pixels * 4);
-  } else {
-    impl->narrow.resize(pixels * 4);
   }
   return std::unique_ptr<PngRowReader>(new PngRowReader(
       std::move(impl), static_cast<int32_t>(header.width), static_cast<int32_t>(header.height)));
 }
 
 bool PngRowReader::ReadRow(uint8_t* out) {
+  if (!ReadRgbaRow(out)) {
+    return false;
+  }
+  SwapRedAndBlue(out, static_cast<std::size_t>(width_));
+  return true;
+}
+
+bool PngRowReader::ReadRgbaRow(uint8_t* out) {
   Impl& d = *impl_;
   if (d.ended) {
     return false;
   }
   const auto pixels = static_cast<std::size_t>(width_);
+  // 8-bit rows go straight to `out`; 16-bit ones through a row of their own.
   const int status = d.deep ? spng_decode_row(d.context.get(), d.wide.data(), d.wide.size() * 2)
-                            : spng_decode_row(d.context.get(), d.narrow.data(), d.narrow.size());
+                            : spng_decode_row(d.context.get(), out, pixels * 4);
   // The last row comes back with SPNG_EOI rather than 0. The chunks after it
   // are read too: the image data's checksums close it, and a picture whose
   // data is damaged there is as damaged as anywhere.
@@ -132,23 +138,21 @@ bool PngRowReader::ReadRow(uint8_t* out) {
     return false;
   }
   if (d.deep) {
-    const uint16_t* in = d.wide.data();
-    for (std::size_t x = 0; x < pixels; ++x, in += 4, out += 4) {
-      out[0] = RoundSampleToEightBits(in[2], 16);
-      out[1] = RoundSampleToEightBits(in[1], 16);
-      out[2] = RoundSampleToEightBits(in[0], 16);
-      out[3] = RoundSampleToEightBits(in[3], 16);
+    for (std::size_t i = 0; i < pixels * 4; ++i) {
+      out[i] = RoundSampleToEightBits(d.wide[i], 16);
     }
-    return true;
-  }
-  const uint8_t* in = d.narrow.data();
-  for (std::size_t x = 0; x < pixels; ++x, in += 4, out += 4) {
-    out[0] = in[2];
-    out[1] = in[1];
-    out[2] = in[0];
-    out[3] = in[3];
   }
   return true;
+}
+
+void SwapRedAndBlue(uint8_t* pixels, std::size_t count) {
+  // Whole words, which the compiler turns into vector shuffles.
+  for (std::size_t i = 0; i < count; ++i) {
+    uint32_t word;
+    std::memcpy(&word, pixels + 4 * i, 4);
+    word = (word & 0xFF00FF00u) | (word >> 16 & 0xFFu) | (word & 0xFFu) << 16;
+    std::memcpy(pixels + 4 * i, &word, 4);
+  }
 }
 
 }  // namespace zelmor

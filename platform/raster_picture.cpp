@@ -242,14 +242,18 @@ std::unique_ptr<PictureRenderer> StreamPng(const std::string& path, const Pictur
   const bool convert = SaysSomething(colour);
   const SrgbConversion toSrgb(colour);  // worked out once for all the rows
   PngRowReader& png = *reader;
+  // The decoding thread only decodes, as far as it can: red and blue are
+  // swapped by the taking thread, which has less to do, unless the colour is
+  // converted, which takes them swapped.
   RowPrefetch::Producer produce = [&png, &toSrgb, convert, width, rowBytes](uint8_t* rows,
                                                                            int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
-      if (!png.ReadRow(rows + rowBytes * static_cast<std::size_t>(i))) {
+      if (!png.ReadRgbaRow(rows + rowBytes * static_cast<std::size_t>(i))) {
         return false;
       }
     }
     if (convert) {
+      SwapRedAndBlue(rows, static_cast<std::size_t>(width) * static_cast<std::size_t>(count));
       Bitmap view(width, count, static_cast<int32_t>(rowBytes),
                   std::shared_ptr<uint8_t>(std::shared_ptr<uint8_t>(), rows));
       toSrgb.Apply(view);
@@ -260,24 +264,30 @@ std::unique_ptr<PictureRenderer> StreamPng(const std::string& path, const Pictur
   // Rows come from a second thread for large pictures, else from this one.
   std::optional<RowPrefetch> prefetch;
   std::vector<uint8_t> single;
-  std::function<const uint8_t*()> next;
+  std::function<uint8_t*()> next;
   if (int64_t{width} * height >= kPrefetchPixels) {
     prefetch.emplace(rowBytes, height, produce);
     next = [&prefetch] { return prefetch->Next(); };
   } else {
     single.resize(rowBytes);
-    next = [&single, &produce]() -> const uint8_t* {
+    next = [&single, &produce]() -> uint8_t* {
       return produce(single.data(), 1) ? single.data() : nullptr;
     };
   }
 
   int32_t taken = 0;
   const auto take = [&]() {
-    const uint8_t* row = next();
+    uint8_t* row = next();
     if (row == nullptr) {
       throw RowsFailed{};
     }
     ++taken;
+    return row;
+  };
+  const auto upright = [&](uint8_t* row) -> const uint8_t* {
+    if (!convert) {
+      SwapRedAndBlue(row, static_cast<std::size_t>(width));
+    }
     return row;
   };
   std::unique_ptr<PictureRenderer> renderer;
@@ -288,7 +298,7 @@ std::unique_ptr<PictureRenderer> StreamPng(const std::string& path, const Pictur
           while (taken < part.y + y) {
             take();
           }
-          return take() + static_cast<std::size_t>(part.x) * 4;
+          return upright(take()) + static_cast<std::size_t>(part.x) * 4;
         },
         largestSize);
     // The rows past the part are decoded too: a picture whose data is damaged

@@ -66,7 +66,7 @@ void RowPrefetch::Run() {
   }
 }
 
-const uint8_t* RowPrefetch::Next() {
+uint8_t* RowPrefetch::Next() {
   if (taken_ >= height_) {
     return nullptr;
   }
@@ -86,7 +86,7 @@ const uint8_t* RowPrefetch::Next() {
   if (!chunk->ready) {
     return nullptr;
   }
-  const uint8_t* row = chunk->bytes.data() + rowBytes_ * static_cast<std::size_t>(takeRow_);
+  uint8_t* row = chunk->bytes.data() + rowBytes_ * static_cast<std::size_t>(takeRow_);
   ++takeRow_;
   ++taken_;
   return row;

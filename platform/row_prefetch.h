@@ -27,9 +27,10 @@ class RowPrefetch {
   RowPrefetch(const RowPrefetch&) = delete;
   RowPrefetch& operator=(const RowPrefetch&) = delete;
 
-  // The next row, valid until the next call; nullptr once the
-  // producer failed (at that row or before) or all rows were taken.
-  const uint8_t* Next();
+  // The next row, the taker's to read and change until the next call;
+  // nullptr once the producer failed (at that row or before) or all rows
+  // were taken.
+  uint8_t* Next();
 
  private:
   void Run();
