@@ -20,6 +20,8 @@
 #include "platform/line_random.h"
 #include "tests/badinput/bad_files.h"
 #include "tests/badinput/isolated_run.h"
+#include "tests/support/picture_writer.h"
+#include "tests/support/raw_png.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelmor {
@@ -327,6 +329,57 @@ std::vector<PictureCase> HostileVectors() {
   };
 }
 
+// A 300 x 200 RGBA PNG whose rows a decoder takes one by one.
+testing::RawPng StreamedPng() {
+  testing::RawPng png;
+  png.width = 300;
+  png.height = 200;
+  png.sample = [](uint32_t x, uint32_t y, int s) { return (x * 7 + y * 3 + s * 50) % 256; };
+  return png;
+}
+
+// The PNG with one byte of its image data's chunk flipped, `fromEnd` bytes
+// before the end of that chunk (its CRC the last 4, the zlib stream's
+// Adler-32 the 4 before).
+Bytes StreamedPngFlipped(std::size_t fromEnd) {
+  Bytes bytes = testing::WriteRawPng(StreamedPng());
+  // IEND, the last chunk, is 12 bytes; the image data's chunk ends before it.
+  bytes[bytes.size() - 12 - fromEnd] ^= 0x5A;
+  return bytes;
+}
+
+// Pictures decoded row by row or at a reduced scale, damaged, cut short or
+// declaring far more than they hold.
+std::vector<PictureCase> StreamedPictures() {
+  testing::RawPng cut = StreamedPng();
+  cut.imageDataBytes = 500;
+  const auto largeJpeg = [](std::size_t keep) {
+    return [keep](const std::string& path) {
+      const Bitmap noise = testing::MakeBitmap(1200, 900, [](int32_t x, int32_t y) {
+        return 0xFF000000u | static_cast<uint32_t>(x * 2654435761u ^ y * 40503u);
+      });
+      ASSERT_TRUE(testing::WritePicture(noise, path, "jpg"));
+      WriteBytes(path, Cut(testing::ReadBytes(path), keep));
+    };
+  };
+  return {
+      {"PngDeclaring20000SquareWithoutData", "huge.png",
+       FileOf(testing::PngDeclaring(20000, 20000))},
+      {"PngDeclaring65536Wide", "wide.png", FileOf(testing::PngDeclaring(65536, 1))},
+      {"PngWithBrokenImageChecksum", "broken.png", FileOf(StreamedPngFlipped(1))},
+      {"PngWithBrokenAdler32", "broken.png", FileOf(StreamedPngFlipped(5))},
+      {"PngCutInsideItsRows", "cut.png", FileOf(testing::WriteRawPng(cut)),
+       Expect::kMessageOrIcon},
+      // Whole and cut JPEGs large enough to be decoded at 1/8 for 48 px.
+      {"LargeJpeg", "large.jpg", largeJpeg(SIZE_MAX), Expect::kIcon},
+      {"LargeJpegCutInHalf", "cut.jpg", largeJpeg(60000), Expect::kMessageOrIcon},
+      {"JpegDeclaring16000SquareWithLittleData", "huge.jpg",
+       FileOf(testing::JpegDeclaring(16000, 16000)), Expect::kMessageOrIcon},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Streamed, PictureBadInput, ::testing::ValuesIn(StreamedPictures()),
+                         [](const auto& info) { return std::string(info.param.name); });
 INSTANTIATE_TEST_SUITE_P(Hostile, PictureBadInput, ::testing::ValuesIn(HostilePictures()),
                          [](const auto& info) { return std::string(info.param.name); });
 INSTANTIATE_TEST_SUITE_P(Vector, PictureBadInput, ::testing::ValuesIn(HostileVectors()),
