@@ -109,15 +109,19 @@ bool Generate(std::vector<std::string> inputPaths, std::string outputPath,
     inputOf.resize(sources.size(), i);
   }
 
+  // A source whose data proves damaged is reported with its input's name.
+  const auto reportDamaged = [&](const SourceDamaged& damaged) {
+    const ScopedMessageSubject subject(inputPaths[inputOf[damaged.source]]);
+    ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);
+    return false;
+  };
   // Pictures are decoded as far as the sizes need before the output exists,
   // so a damaged one fails the run as early as a missing one.
   std::optional<EntryCanvases> canvases;
   try {
     canvases.emplace(sources, sizes, output.fit);
   } catch (const SourceDamaged& damaged) {
-    const ScopedMessageSubject subject(inputPaths[inputOf[damaged.source]]);
-    ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);
-    return false;
+    return reportDamaged(damaged);
   } catch (const std::bad_alloc&) {
     ShowMessage("Not enough memory to create the icon.", MessageIcon::kError);
     return false;
@@ -138,9 +142,7 @@ bool Generate(std::vector<std::string> inputPaths, std::string outputPath,
   try {
     blocks = EncodeAllSizes(*canvases, sizes, lines, output);
   } catch (const SourceDamaged& damaged) {
-    const ScopedMessageSubject subject(inputPaths[inputOf[damaged.source]]);
-    ShowMessage("Unsupported or damaged image file.", MessageIcon::kError);
-    return false;
+    return reportDamaged(damaged);
   } catch (const std::bad_alloc&) {
     // The uncommitted output goes away with `file`; nothing is left on disk.
     ShowMessage("Not enough memory to create the icon.", MessageIcon::kError);

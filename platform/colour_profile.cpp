@@ -234,6 +234,18 @@ std::optional<Step> PrimariesStep(const LcmsFunctions& lcms, const std::array<do
   return ProfileStep(lcms, context, profile.get());
 }
 
+// PrimariesStep for a curve and a context of the caller's, the step then
+// keeping the context its transform was made in.
+std::optional<Step> OwningPrimariesStep(const LcmsFunctions& lcms, const std::array<double, 8>& xy,
+                                        Curve curve, Context context) {
+  std::optional<Step> step = PrimariesStep(lcms, xy, curve, context.get());
+  curve.reset();  // made in the context, so freed before it may go
+  if (step) {
+    step->context = std::move(context);
+  }
+  return step;
+}
+
 constexpr std::array<double, 8> kSrgbChromaticities = {0.3127, 0.3290, 0.64, 0.33,
                                                        0.30,   0.60,   0.15, 0.06};
 
@@ -295,12 +307,7 @@ std::optional<Step> PngStep(const PngColourChunks& chunks) {
       xy[i] = (*chunks.chromaticities)[i] / 100000.0;
     }
   }
-  std::optional<Step> step = PrimariesStep(lcms, xy, curve, context.get());
-  curve.reset();  // made in the context, so freed before it may go
-  if (step) {
-    step->context = std::move(context);
-  }
-  return step;
+  return OwningPrimariesStep(lcms, xy, std::move(curve), std::move(context));
 }
 
 // The step to sRGB for H.273 colour primaries and transfer characteristics.
@@ -377,12 +384,7 @@ std::optional<Step> CicpStep(const CicpColour& cicp) {
     default:
       return std::nullopt;
   }
-  std::optional<Step> step = PrimariesStep(lcms, xy, curve, context.get());
-  curve.reset();  // made in the context, so freed before it may go
-  if (step) {
-    step->context = std::move(context);
-  }
-  return step;
+  return OwningPrimariesStep(lcms, xy, std::move(curve), std::move(context));
 }
 
 // The step for whatever `colour` calls for: its ICC profile first, then PNG
