@@ -12,15 +12,10 @@ build=${1:-build/release}
 runs=${2:-10}
 cli=$build/cli/zelmor-cli
 make_png=$build/bench/decode_only
-for tool in "$cli" "$make_png"; do
-  [ -x "$tool" ] || { echo "missing $tool: build the release preset first" >&2; exit 1; }
-done
-for tool in hyperfine python3 cmp; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. bench/common.sh
+require_built "$cli" "$make_png"
+require_commands hyperfine python3 cmp
+make_work_folder
 count=40
 
 # The same inputs in one folder per job count, so each leaves its own outputs.

@@ -15,24 +15,11 @@ build=${1:-build/release}
 runs=${2:-20}
 cli=$build/cli/zelmor-cli
 decode=$build/bench/decode_only
-for tool in "$cli" "$decode"; do
-  [ -x "$tool" ] || { echo "missing $tool: build the release preset first" >&2; exit 1; }
-done
-for tool in hyperfine python3; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
-done
+. bench/common.sh
+require_built "$cli" "$decode"
+require_commands hyperfine python3
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is not installed (Debian package time)" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# Peak resident memory of one run of "$@", in KiB: the median of three runs.
-peak_kib() {
-  for _ in 1 2 3; do
-    /usr/bin/time -f %M -o "$work/peak" "$@" >/dev/null 2>&1
-    cat "$work/peak"
-  done | sort -n | sed -n 2p
-}
+make_work_folder
 
 # case NAME FILE RUNS TIME_TARGET [PEAK_TARGET_MIB]
 measure() {

@@ -15,14 +15,11 @@ build=${1:-build/release}
 baseline=${2:-}
 runs=${3:-50}
 cli=$build/cli/zelmor-cli
-[ -x "$cli" ] || { echo "missing $cli: build the release preset first" >&2; exit 1; }
+. bench/common.sh
+require_built "$cli"
 [ -z "$baseline" ] || [ -x "$baseline" ] || { echo "missing $baseline" >&2; exit 1; }
-for tool in hyperfine python3 ldd; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+require_commands hyperfine python3 ldd
+make_work_folder
 png=$work/picture.png
 python3 - "$png" <<'EOF_PNG'
 import struct, sys, zlib
