@@ -23,6 +23,7 @@ namespace {
 
 using testing::MakeBitmap;
 using testing::PixelAt;
+using testing::SameBytes;
 using testing::TempDir;
 using Bytes = std::vector<uint8_t>;
 
@@ -110,20 +111,6 @@ void ExpectNear(const Bitmap& got, const Bitmap& want, int tolerance, const std:
     }
   }
   EXPECT_LE(worst, tolerance) << what;
-}
-
-bool SameBytes(const Bitmap& a, const Bitmap& b) {
-  if (a.width() != b.width() || a.height() != b.height()) {
-    return false;
-  }
-  for (int32_t y = 0; y < a.height(); ++y) {
-    for (int32_t x = 0; x < a.width(); ++x) {
-      if (PixelAt(a, x, y) != PixelAt(b, x, y)) {
-        return false;
-      }
-    }
-  }
-  return true;
 }
 
 // 32 x 32 through the colour cube, with some translucent pixels.

@@ -17,6 +17,7 @@ namespace {
 
 using testing::MakeBitmap;
 using testing::PixelAt;
+using testing::SameBytes;
 
 constexpr int32_t kSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
 
@@ -25,18 +26,6 @@ Bitmap Noise(int32_t width, int32_t height, uint32_t seed, uint32_t alphaMask = 
   return MakeBitmap(width, height, [&](int32_t, int32_t) {
     return static_cast<uint32_t>(random()) | (alphaMask << 24);
   });
-}
-
-bool SameBytes(const Bitmap& a, const Bitmap& b) {
-  if (a.width() != b.width() || a.height() != b.height()) {
-    return false;
-  }
-  for (int32_t y = 0; y < a.height(); ++y) {
-    if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 4) != 0) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // Calls check(size, x, y, pixel) for every pixel of every size up to `largest`.

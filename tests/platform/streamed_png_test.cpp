@@ -15,6 +15,7 @@
 #include "platform/raster_picture.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/picture_chunks.h"
+#include "tests/support/picture_writer.h"
 #include "tests/support/raw_png.h"
 #include "tests/support/temp_dir.h"
 
@@ -144,18 +145,6 @@ class StreamedPng : public ::testing::TestWithParam<PngCase> {
   ImagingSession imaging_;
 };
 
-bool SameRows(const Bitmap& a, const Bitmap& b) {
-  if (a.width() != b.width() || a.height() != b.height()) {
-    return false;
-  }
-  for (int32_t y = 0; y < a.height(); ++y) {
-    if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 4) != 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Rows are decoded before colour chunks are applied, so only pictures without
 // them compare row for row.
 class StreamedPngRows : public StreamedPng {};
@@ -206,12 +195,12 @@ void ExpectSameCanvases(const std::string& path) {
         streamed->Renderer(kLargest, cropped ? band : CropRule{});
     ASSERT_TRUE(renderer);
     for (const auto& [w, h] : {std::pair{64, 64}, {48, 48}, {16, 16}, {64, 40}, {50, 30}}) {
-      EXPECT_TRUE(SameRows(renderer->Render(w, h), expected.Render(w, h))) << w << "x" << h;
+      EXPECT_TRUE(testing::SameBytes(renderer->Render(w, h), expected.Render(w, h))) << w << "x" << h;
     }
   }
   const Bitmap* all = streamed->Whole();
   ASSERT_NE(all, nullptr);
-  EXPECT_TRUE(SameRows(*all, *whole));
+  EXPECT_TRUE(testing::SameBytes(*all, *whole));
 }
 
 TEST_P(StreamedPng, CanvasesAreThoseOfTheWholeDecode) {

@@ -6,6 +6,7 @@
 #include <QImageWriter>
 #include <QString>
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "tests/support/gif_file.h"
@@ -64,6 +65,18 @@ Bitmap MakeBitmap(int32_t width, int32_t height,
 uint32_t PixelAt(const Bitmap& bitmap, int32_t x, int32_t y) {
   const uint8_t* p = bitmap.row(y) + static_cast<std::ptrdiff_t>(x) * 4;
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+bool SameBytes(const Bitmap& a, const Bitmap& b) {
+  if (a.width() != b.width() || a.height() != b.height()) {
+    return false;
+  }
+  for (int32_t y = 0; y < a.height(); ++y) {
+    if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 4) != 0) {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool WritePicture(const Bitmap& picture, const std::string& path, const std::string& format) {

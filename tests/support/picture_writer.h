@@ -16,6 +16,9 @@ Bitmap MakeBitmap(int32_t width, int32_t height,
 // Pixel (x, y) of `bitmap` as 0xAARRGGBB.
 uint32_t PixelAt(const Bitmap& bitmap, int32_t x, int32_t y);
 
+// True when both bitmaps have the same sides and pixels (strides aside).
+bool SameBytes(const Bitmap& a, const Bitmap& b);
+
 // Writes `picture` to `path` as `format`: any format Qt's image writers know
 // ("png", "jpg", "bmp", "webp", "tiff", "ico", ...; lossy ones at top quality,
 // which makes WebP lossless), and "gif" and "tga", which Qt only reads and
